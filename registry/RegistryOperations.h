@@ -1,0 +1,42 @@
+// The nine registry operations. They address a key by one text, the registry path
+// ("HKEY_CURRENT_USER\Software\Microsoft\Internet Explorer\Toolbar"), keep no state, show no
+// message and report no failure: a failure yields the empty text, the empty list or nothing done.
+//
+// In their names a Folder is a registry key and a Key is a named value within it.
+// The operations call one another through this virtual interface, so that a window that
+// offers them as its own (frmIE) is the one that serves those calls.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "registry/modRegistry.h"
+
+namespace plumeroll {
+
+class RegistryOperations {
+ public:
+  explicit RegistryOperations(modRegistry& api) : api_(api) {}
+  virtual ~RegistryOperations() = default;
+  RegistryOperations(const RegistryOperations&) = delete;
+  RegistryOperations& operator=(const RegistryOperations&) = delete;
+
+  virtual void DeleteFolder(std::string Path);
+  virtual void DeleteKey(std::string Path, std::string Key);
+  virtual std::int32_t ValuePath(std::string Path);
+  virtual std::string StringPath(std::int32_t hKey, std::string Path);
+  virtual std::string ReadKeyValue(std::string Path, std::string Key);
+  virtual void WriteKeyValue(std::string Path, std::string Key, std::string Value);
+  virtual std::vector<std::string> ReadSubFolders(std::string Path);
+  virtual double CountFolders(std::string Path);
+  virtual std::vector<std::string> ReadKeyListValue(std::string Path);
+
+ protected:
+  modRegistry& api() { return api_; }
+
+ private:
+  modRegistry& api_;
+};
+
+}  // namespace plumeroll
