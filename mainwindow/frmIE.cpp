@@ -1,0 +1,227 @@
+#include "mainwindow/frmIE.h"
+
+#include <cmath>
+#include <optional>
+
+#include "mainwindow/frmIE_layout.h"
+#include "platform/Numeric.h"
+
+namespace plumeroll {
+namespace {
+
+constexpr const char* kBackBitmap = "BackBitmap";
+constexpr const char* kBackBitmapOriginal = "BackBitmapOriginal";
+constexpr std::uint32_t kFileMustExist = 4096;
+constexpr int kLargestSize = 9999;
+
+std::string Quoted(std::string_view path) { return "\n« " + std::string(path) + " »\n\n"; }
+
+std::string Code(const Failure& failure) {
+  return "(" + failure.Call + ", code " + std::to_string(failure.Status) + ")";
+}
+
+// A size box's number as whole pixels from 1 to kLargestSize, or nothing.
+std::optional<int> PixelCount(std::string_view text) {
+  const float value = CSng(text);
+  if (!(value >= 1 && value <= kLargestSize) || value != std::floor(value)) return std::nullopt;
+  return static_cast<int>(value);
+}
+
+std::string_view DialogTitle(const FormLayout& layout) {
+  for (const ControlRow& row : layout.Controls) {
+    if (row.Kind == ControlKind::FileDialog) return row.Caption;
+  }
+  return {};
+}
+
+}  // namespace
+
+frmIE::frmIE(Platform& platform, modRegistry& api) : RegistryOperations(api), platform_(platform) {
+  cdgFile.DialogTitle = DialogTitle(kfrmIELayout);
+}
+
+void frmIE::Load() {
+  form_ = platform_.CreateForm(kfrmIELayout, *this);
+  Form_Load();
+  form_->Show();
+}
+
+void frmIE::Form_Load() {
+  const std::string background = ReadKeyValue(kToolbarKey, kBackBitmap);
+  if (!background.empty()) {
+    Result<PicturePtr> picture = platform_.LoadPicture(background);
+    if (picture) {
+      ShowPicture(picture.value());
+    } else {
+      // The window still opens, in the placeholder state, and the registry is left alone.
+      platform_.MsgBox("Le fond enregistré pour la barre d'outils ne peut pas être affiché :" +
+                           Quoted(background) +
+                           "Ce fichier est introuvable ou n'est pas une image bitmap lisible.",
+                       kMsgCritical, "Fond illisible");
+    }
+  }
+  form_->SetHeight(kCollapsedHeight);
+}
+
+void frmIE::cmdChange_Click() {
+  form_->SetHeight(kExpandedHeight);
+  control("txtWidth").SetEnabled(true);
+  control("txtHeight").SetEnabled(true);
+  control("cmdFile").SetEnabled(true);
+  control("cmdChange").SetEnabled(false);
+  control("cmdSize").SetEnabled(true);
+}
+
+void frmIE::cmdFile_Click() {
+  cdgFile.FileName.clear();
+  cdgFile.InitDir = platform_.ProgramDirectory();
+  cdgFile.Filter = "Image bitmap (*.bmp)|*.bmp";
+  cdgFile.Flags = kFileMustExist;
+  if (Result<void> shown = platform_.ShowOpen(cdgFile); !shown) {
+    platform_.MsgBox("La boîte de dialogue d'ouverture n'a pas pu s'afficher " +
+                         Code(shown.failure()) + ".",
+                     kMsgCritical, "Erreur");
+    return;
+  }
+  const std::string chosen = std::move(cdgFile.FileName);
+  cdgFile.FileName.clear();
+  if (chosen.empty()) return;  // cancelled
+
+  // The registry holds the path in the ANSI code page: never store a mangled one.
+  const std::optional<std::string> path = platform_.AnsiSafePath(chosen);
+  if (!path) {
+    platform_.MsgBox(
+        "Le chemin de ce fichier contient des caractères que le registre ne peut pas "
+        "enregistrer :" +
+            Quoted(chosen) + "Renommez ou déplacez le fichier, puis recommencez. Rien n'a été changé.",
+        kMsgCritical, "Chemin impossible");
+    return;
+  }
+  // Load first: a file that is no usable bitmap must never reach the registry.
+  Result<PicturePtr> picture = platform_.LoadPicture(*path);
+  if (!picture) {
+    platform_.MsgBox("Ce fichier ne peut pas servir de fond :" + Quoted(chosen) +
+                         "Ce n'est pas une image bitmap lisible. Rien n'a été changé.",
+                     kMsgCritical, "Image illisible");
+    return;
+  }
+  WriteKeyValue(kToolbarKey, kBackBitmap, *path);
+  WriteKeyValue(kToolbarKey, kBackBitmapOriginal, *path);
+  ShowPicture(picture.value());
+  platform_.MsgBox("L'image a été chargée en fond de toolbar d'IE ^^", kMsgInformation, "Mouuuw");
+}
+
+void frmIE::cmdFuck_Click() {
+  DeleteKey(kToolbarKey, kBackBitmap);
+  DeleteKey(kToolbarKey, kBackBitmapOriginal);
+  control("imgCurrent").SetVisible(false);
+  ShowPlaceholder("Ouwm ? =(");
+}
+
+void frmIE::cmdSize_Click() {
+  const std::string source = ReadKeyValue(kToolbarKey, kBackBitmapOriginal);
+  const std::string directory = platform_.ProgramDirectory();
+  const std::string width_text = control("txtWidth").Text();
+  const std::string height_text = control("txtHeight").Text();
+
+  if (!source.empty() && IsNumeric(height_text) && IsNumeric(width_text)) {
+    const std::optional<int> width = PixelCount(width_text);
+    const std::optional<int> height = PixelCount(height_text);
+    if (!width || !height) {
+      platform_.MsgBox("La largeur et la hauteur doivent être des nombres entiers de pixels, de 1 à " +
+                           std::to_string(kLargestSize) + ". Rien n'a été changé.",
+                       kMsgInformation, "Taille impossible");
+      return;
+    }
+    const std::optional<std::string> safe_directory = platform_.AnsiSafePath(directory);
+    if (!safe_directory) {
+      platform_.MsgBox(
+          "Le dossier du programme contient des caractères que le registre ne peut pas "
+          "enregistrer :" +
+              Quoted(directory) + "Déplacez Plumeroll dans un autre dossier. Rien n'a été changé.",
+          kMsgCritical, "Chemin impossible");
+      return;
+    }
+    const std::string target = *safe_directory + "\\resized.bmp";
+    if (!SaveResized(source, *width, *height, target)) return;
+    WriteKeyValue(kToolbarKey, kBackBitmap, target);
+    platform_.MsgBox("Le fond de la toolbar a été resizé à la taille voulue =)", kMsgInformation,
+                     "Yup");
+  } else if (source.empty()) {
+    platform_.MsgBox("Pas d'image définie en fond de toolbar coco...", kMsgCritical, "Humpf");
+  } else {
+    platform_.MsgBox("T'as déjà sizé avec des lettres toi ? -_-", kMsgInformation, "Grompf");
+  }
+}
+
+bool frmIE::SaveResized(const std::string& source, int width, int height,
+                        const std::string& target) {
+  picSize.SetWidth(width);
+  picSize.SetHeight(height);
+  picSize.SetPicture(nullptr);
+  Result<PicturePtr> picture = platform_.LoadPicture(source);
+  if (!picture) {
+    platform_.MsgBox("L'image d'origine ne peut pas être lue :" + Quoted(source) +
+                         "Elle a peut-être été déplacée ou supprimée : choisissez-la de nouveau "
+                         "avec « Charger l'image ». Rien n'a été changé.",
+                     kMsgCritical, "Image introuvable");
+    return false;
+  }
+  if (Result<void> painted = picSize.PaintPicture(*picture.value(), 0, 0, width, height);
+      !painted) {
+    platform_.MsgBox("L'image n'a pas pu être redimensionnée " + Code(painted.failure()) +
+                         " : elle est sans doute trop grande pour la mémoire disponible. "
+                         "Essayez une taille plus petite. Rien n'a été changé.",
+                     kMsgCritical, "Mémoire insuffisante");
+    return false;
+  }
+  if (Result<void> saved = platform_.SavePicture(picSize.Image(), target); !saved) {
+    platform_.MsgBox("L'image redimensionnée ne peut pas être écrite :" + Quoted(target) +
+                         "Le dossier du programme est peut-être protégé en écriture " +
+                         Code(saved.failure()) + ". Rien n'a été changé.",
+                     kMsgCritical, "Écriture impossible");
+    return false;
+  }
+  return true;
+}
+
+void frmIE::cmdAbout_Click() {
+  if (!about_) about_ = std::make_unique<frmAbout>(platform_, api());
+  about_->Show();
+}
+
+void frmIE::txtWidth_GotFocus() { SelectWholeText(control("txtWidth")); }
+void frmIE::txtHeight_GotFocus() { SelectWholeText(control("txtHeight")); }
+
+void frmIE::SelectWholeText(Control& box) {
+  box.SetSelStart(0);
+  box.SetSelLength(box.MaxLength());
+}
+
+void frmIE::ShowPicture(PicturePtr picture) {
+  control("lblNone").SetVisible(false);
+  Control& image = control("imgCurrent");
+  image.SetVisible(true);
+  image.SetPicture(std::move(picture));
+}
+
+void frmIE::ShowPlaceholder(std::string_view caption) {
+  Control& placeholder = control("lblNone");
+  placeholder.SetVisible(true);
+  placeholder.SetText(caption);
+}
+
+void frmIE::Click(std::string_view name, int /*index*/) {
+  if (name == "cmdChange") cmdChange_Click();
+  else if (name == "cmdFile") cmdFile_Click();
+  else if (name == "cmdFuck") cmdFuck_Click();
+  else if (name == "cmdSize") cmdSize_Click();
+  else if (name == "cmdAbout") cmdAbout_Click();
+}
+
+void frmIE::GotFocus(std::string_view name, int /*index*/) {
+  if (name == "txtWidth") txtWidth_GotFocus();
+  else if (name == "txtHeight") txtHeight_GotFocus();
+}
+
+}  // namespace plumeroll

@@ -1,0 +1,57 @@
+// frmIE: the main window. It shows the registered toolbar background, lets the user choose,
+// resize and remove it, and opens the About window. The nine registry operations are public
+// operations of the window, inherited from RegistryOperations.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "about/frmAbout.h"
+#include "platform/DrawingSurface.h"
+#include "platform/Platform.h"
+#include "registry/RegistryOperations.h"
+
+namespace plumeroll {
+
+inline constexpr const char* kToolbarKey =
+    "HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\Toolbar";
+
+class frmIE : public RegistryOperations, private FormEvents {
+ public:
+  frmIE(Platform& platform, modRegistry& api);
+
+  // Creates the window, runs its load handler, then shows it.
+  void Load();
+  Form& form() { return *form_; }
+  frmAbout* about() { return about_.get(); }
+
+  void Form_Load();
+  void cmdChange_Click();
+  void cmdFile_Click();
+  void cmdFuck_Click();
+  void cmdSize_Click();
+  void cmdAbout_Click();
+  void txtWidth_GotFocus();
+  void txtHeight_GotFocus();
+
+ private:
+  void Click(std::string_view control, int index) override;
+  void GotFocus(std::string_view control, int index) override;
+
+  Control& control(std::string_view name) { return (*form_)(name); }
+  void ShowPicture(PicturePtr picture);
+  void ShowPlaceholder(std::string_view caption);
+  void SelectWholeText(Control& box);
+  // Stretches the picture at source to width x height pixels and saves it at target;
+  // false, after telling the user why, when nothing could be saved.
+  bool SaveResized(const std::string& source, int width, int height, const std::string& target);
+
+  Platform& platform_;
+  std::unique_ptr<Form> form_;
+  std::unique_ptr<frmAbout> about_;
+  DrawingSurface picSize;
+  CommonDialog cdgFile;
+};
+
+}  // namespace plumeroll
