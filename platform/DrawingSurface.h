@@ -19,7 +19,8 @@ class DrawingSurface {
   // Draws the whole picture stretched into the rectangle (x, y, width, height), as SRCCOPY:
   // the picture replaces what was there. Fails for lack of memory or an unreadable picture.
   Result<void> PaintPicture(const Picture& picture, int x, int y, int width, int height);
-  // The persistent image, exactly Width x Height pixels.
+  // The persistent image, exactly Width x Height pixels; empty (0 x 0) when it cannot be
+  // allocated, a failure that PaintPicture reports.
   const Image32& Image();
 
  private:
@@ -27,6 +28,7 @@ class DrawingSurface {
 
   int width_ = 0;
   int height_ = 0;
+  PicturePtr picture_;  // drawn when the image is next allocated
   Image32 image_;
 };
 
