@@ -61,8 +61,9 @@ class FakeControl : public Control {
 
 class FakeForm : public Form {
  public:
-  FakeForm(const FormLayout& layout, FormEvents& events, std::function<void(FakeForm&)> on_modal)
-      : layout(layout), events(events), on_modal_(std::move(on_modal)) {
+  FakeForm(const FormLayout& form_layout, FormEvents& form_events,
+           std::function<void(FakeForm&)> on_modal)
+      : layout(form_layout), events(form_events), on_modal_(std::move(on_modal)) {
     for (const ControlRow& row : layout.Controls) {
       controls.emplace(std::pair(std::string(row.Name), row.Index), FakeControl(row));
     }

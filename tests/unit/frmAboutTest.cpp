@@ -12,7 +12,7 @@ namespace {
 using testing::FakeForm;
 using testing::FakePlatform;
 
-struct ShellCall {
+struct RecordedShellCall {
   std::intptr_t hwnd;
   bool null_verb;
   std::string file;
@@ -31,7 +31,7 @@ class RecordingShell : public MemoryRegistry {
                      directory != nullptr && *directory == '\0', show});
     return 2;  // as when no program is associated: the window ignores it
   }
-  std::vector<ShellCall> calls;
+  std::vector<RecordedShellCall> calls;
 };
 
 constexpr std::string_view kExpectedText =

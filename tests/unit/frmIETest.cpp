@@ -71,7 +71,7 @@ class MainWindowTest : public ::testing::Test {
 };
 
 TEST_F(MainWindowTest, StartsCollapsedWithThePlaceholderWhenNothingIsRegistered) {
-  for (const char* stored : {"", nullptr}) {
+  for (const char* stored : {static_cast<const char*>(""), static_cast<const char*>(nullptr)}) {
     SCOPED_TRACE(stored ? "empty value" : "no value");
     MemoryRegistry fresh;
     if (stored) RegistryOperations(fresh).WriteKeyValue(kToolbarKey, "BackBitmap", stored);
