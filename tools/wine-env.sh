@@ -10,9 +10,12 @@ wine_prefix_up() {
   mkdir -p "$(dirname "$WINEPREFIX")"
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "Creating the Wine prefix $WINEPREFIX"
-    wine wineboot -i >/dev/null 2>&1
+    wine wineboot -i </dev/null >/dev/null 2>&1
   fi
-  wineserver -p   # keep the server alive between the test programs
+  # Start the prefix's background services here, every time: started by the first program
+  # instead, they would inherit its output and keep a test runner's pipe open.
+  wine wineboot </dev/null >/dev/null 2>&1
+  wineserver -p   # keep the server alive between the programs
 }
 
 wine_prefix_down() {
