@@ -271,12 +271,9 @@ RegStatus MemoryRegistry::RegEnumValueA(RegHandle hKey, std::uint32_t dwIndex, c
   return kErrorSuccess;
 }
 
-std::intptr_t MemoryRegistry::ShellExecuteA(std::intptr_t /*hwnd*/, const char* lpOperation,
-                                            const char* lpFile, const char* lpParameters,
-                                            const char* lpDirectory, std::int32_t nShowCmd) {
-  auto text = [](const char* s) { return std::string(s ? s : ""); };
-  shell_calls_.push_back(
-      {text(lpOperation), text(lpFile), text(lpParameters), text(lpDirectory), nShowCmd});
+std::intptr_t MemoryRegistry::ShellExecuteA(std::intptr_t /*hwnd*/, const char* /*lpOperation*/,
+                                            const char* /*lpFile*/, const char* /*lpParameters*/,
+                                            const char* /*lpDirectory*/, std::int32_t /*nShowCmd*/) {
   return 42;  // any value above 32 means success
 }
 

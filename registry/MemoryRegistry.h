@@ -4,7 +4,7 @@
 //
 // Its ANSI code page is Latin-1: code points below 256 are one byte each, others become '?'.
 // It keeps the four hives of modRegistry as separate trees; handles to deleted keys stay valid
-// until closed and answer 1018. ShellExecuteA opens nothing: it records the call and succeeds.
+// until closed and answer 1018. ShellExecuteA opens nothing and succeeds.
 #pragma once
 
 #include <cstdint>
@@ -20,14 +20,6 @@ namespace plumeroll {
 
 class MemoryRegistry : public modRegistry {
  public:
-  struct ShellCall {
-    std::string operation;
-    std::string file;
-    std::string parameters;
-    std::string directory;
-    std::int32_t show_command = 0;
-  };
-
   MemoryRegistry();
 
   RegStatus RegOpenKeyA(RegHandle hKey, const char* lpSubKey, RegHandle* phkResult) override;
@@ -57,7 +49,6 @@ class MemoryRegistry : public modRegistry {
 
   // The handles opened or created and not yet closed (the hives' own handles not counted).
   std::size_t OpenHandleCount() const { return handles_.size(); }
-  const std::vector<ShellCall>& ShellCalls() const { return shell_calls_; }
 
  private:
   struct Value {
@@ -86,7 +77,6 @@ class MemoryRegistry : public modRegistry {
   std::map<RegHandle, std::shared_ptr<Key>> hives_;
   std::map<RegHandle, std::shared_ptr<Key>> handles_;
   RegHandle next_handle_ = 0x40;
-  std::vector<ShellCall> shell_calls_;
 };
 
 }  // namespace plumeroll
