@@ -2,7 +2,7 @@
 # Benchmarks, on the optimised native build (preset "bench", in build/bench). Never part of the
 # tests: speed and memory are measured here only.
 #
-#   tools/bench.sh [SECTION...]     sections: resize (default: all)
+#   tools/bench.sh [SECTION...]     sections: resize, startup (default: all)
 #
 # CONVERT names ImageMagick's convert (default: convert on the PATH).
 set -euo pipefail
@@ -45,11 +45,21 @@ EOF
   rm -f "$work"/*-9999x9999.bmp  # 300 MB each
 }
 
+# --- start-up ---------------------------------------------------------------------------------
+# Start-up time under Wine, from process start until the main window is shown and idle, of
+# plumeroll.exe against an empty window built the same way (win64 preset, private Wine prefix,
+# virtual display if none), and the size of plumeroll.exe for win64 and win32.
+# STARTUP_RUNS sets the runs of each program (default 10).
+startup() {
+  "$root/bench/startup/run-startup.sh" "${STARTUP_RUNS:-10}"
+}
+
 sections=("$@")
-[ ${#sections[@]} -gt 0 ] || sections=(resize)
+[ ${#sections[@]} -gt 0 ] || sections=(resize startup)
 for section in "${sections[@]}"; do
   case "$section" in
     resize) resize ;;
-    *) echo "unknown section: $section (known: resize)" >&2; exit 2 ;;
+    startup) startup ;;
+    *) echo "unknown section: $section (known: resize, startup)" >&2; exit 2 ;;
   esac
 done
