@@ -145,6 +145,24 @@ std::wstring RegCommand(std::wstring_view verb, std::wstring_view name) {
   return command;
 }
 
+struct WindowSearch {
+  DWORD process_id;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectVisibleWindowOfProcess(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<WindowSearch*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == search->process_id && IsWindowVisible(window)) search->found.push_back(window);
+  return TRUE;
+}
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
+  reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
+  return TRUE;
+}
+
 BoxIcon ClassifyIcon(const Pixels& pixels) {
   int red = 0;
   int blue = 0;
@@ -269,19 +287,8 @@ int TwipsToPixelsX(int twips) { return MulDiv(twips, DpiX(), 1440); }
 int TwipsToPixelsY(int twips) { return MulDiv(twips, DpiY(), 1440); }
 
 std::vector<HWND> TopLevelWindows(DWORD process_id) {
-  struct Search {
-    DWORD process_id;
-    std::vector<HWND> found;
-  } search{process_id, {}};
-  EnumWindows(
-      [](HWND window, LPARAM param) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(param);
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == s->process_id && IsWindowVisible(window)) s->found.push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  WindowSearch search{process_id, {}};
+  EnumWindows(CollectVisibleWindowOfProcess, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
@@ -303,13 +310,7 @@ HWND WaitForTopLevel(DWORD process_id, std::wstring_view class_name, std::wstrin
 
 std::vector<HWND> Descendants(HWND parent) {
   std::vector<HWND> found;
-  EnumChildWindows(
-      parent,
-      [](HWND window, LPARAM param) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  EnumChildWindows(parent, CollectWindow, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 
