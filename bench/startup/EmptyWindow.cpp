@@ -1,9 +1,9 @@
 // The smallest Win32 program that opens a window: the baseline of the start-up benchmark. It is
 // built like plumeroll.exe (same flags, statically linked) and opens a window of about the
 // same size and style, with nothing in it.
-#include <windows.h>
-
 #include "bench/startup/EmptyWindow.h"
+
+#include <windows.h>
 
 namespace {
 
@@ -26,10 +26,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   window_class.lpszClassName = L"PlumerollBenchEmptyWindow";
   if (RegisterClassW(&window_class) == 0) return 1;
 
-  HWND window = CreateWindowExW(0, window_class.lpszClassName, kEmptyWindowCaption,
-                                WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                                CW_USEDEFAULT, CW_USEDEFAULT, 320, 173, nullptr, nullptr, instance,
-                                nullptr);
+  HWND window =
+      CreateWindowExW(0, window_class.lpszClassName, kEmptyWindowCaption,
+                      WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
+                      CW_USEDEFAULT, 320, 173, nullptr, nullptr, instance, nullptr);
   if (window == nullptr) return 1;
   ShowWindow(window, show);
   UpdateWindow(window);

@@ -88,8 +88,7 @@ double TimeOneStart(const Target& target) {
   WaitForInputIdle(process.get(), kStartTimeoutMs);
   HWND window = nullptr;
   while ((window = FindShownWindow(info.dwProcessId, target.caption)) == nullptr) {
-    if (Now() - start > kStartTimeoutMs ||
-        WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0) {
+    if (Now() - start > kStartTimeoutMs || WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0) {
       TerminateProcess(process.get(), 1);
       return -1;
     }

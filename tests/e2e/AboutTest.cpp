@@ -2,6 +2,9 @@
 // button, the same text at every opening.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "tests/e2e/Automation.h"
@@ -152,8 +155,8 @@ TEST_F(AboutTest, ShowsNoticeCreditRightsAndTwoLinksModally) {
   const int needed = LinesWithoutClipping(about);
   EXPECT_TRUE(shown == 3 && needed == 3)
       << "Label1 shows " << shown << " lines of text; its text takes " << needed
-      << " lines at its width of " << (WindowRect(about.label1).right - WindowRect(about.label1).left)
-      << " px";
+      << " lines at its width of "
+      << (WindowRect(about.label1).right - WindowRect(about.label1).left) << " px";
 
   Click(about.cmd_unload);
   EXPECT_TRUE(WaitClosed(about.window)) << "\"Ouwm\" left it open";

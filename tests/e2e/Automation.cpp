@@ -78,13 +78,14 @@ BITMAPINFOHEADER TopDown24(int width, int height) {
   return header;
 }
 
-int Stride24(int width) { return (width * 3 + 3) & ~3; }
+int Stride24(int width) {
+  return (width * 3 + 3) & ~3;
+}
 
 bool EqualsNoCase(std::wstring_view a, std::wstring_view b) {
   return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
-           return std::towlower(x) == std::towlower(y);
-         });
+         std::equal(a.begin(), a.end(), b.begin(),
+                    [](wchar_t x, wchar_t y) { return std::towlower(x) == std::towlower(y); });
 }
 
 struct ProcessOutput {
@@ -126,11 +127,11 @@ ProcessOutput RunAndCapture(std::wstring command_line) {
   GetExitCodeProcess(process.get(), &result.exit_code);
 
   // reg.exe writes in the console's code page when its output is not a console.
-  const int length = MultiByteToWideChar(CP_OEMCP, 0, bytes.data(), static_cast<int>(bytes.size()),
-                                         nullptr, 0);
+  const int length =
+      MultiByteToWideChar(CP_OEMCP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
   result.text.resize(static_cast<std::size_t>(length));
-  MultiByteToWideChar(CP_OEMCP, 0, bytes.data(), static_cast<int>(bytes.size()),
-                      result.text.data(), length);
+  MultiByteToWideChar(CP_OEMCP, 0, bytes.data(), static_cast<int>(bytes.size()), result.text.data(),
+                      length);
   return result;
 }
 
@@ -268,8 +269,8 @@ bool Intersect(const RECT& a, const RECT& b) {
 
 std::string Describe(const RECT& rect) {
   std::ostringstream out;
-  out << "(" << rect.left << ", " << rect.top << ")-(" << rect.right << ", " << rect.bottom
-      << ") " << (rect.right - rect.left) << " x " << (rect.bottom - rect.top);
+  out << "(" << rect.left << ", " << rect.top << ")-(" << rect.right << ", " << rect.bottom << ") "
+      << (rect.right - rect.left) << " x " << (rect.bottom - rect.top);
   return out.str();
 }
 
@@ -283,8 +284,12 @@ int DpiY() {
   return GetDeviceCaps(screen.get(), LOGPIXELSY);
 }
 
-int TwipsToPixelsX(int twips) { return MulDiv(twips, DpiX(), 1440); }
-int TwipsToPixelsY(int twips) { return MulDiv(twips, DpiY(), 1440); }
+int TwipsToPixelsX(int twips) {
+  return MulDiv(twips, DpiX(), 1440);
+}
+int TwipsToPixelsY(int twips) {
+  return MulDiv(twips, DpiY(), 1440);
+}
 
 std::vector<HWND> TopLevelWindows(DWORD process_id) {
   WindowSearch search{process_id, {}};
@@ -363,7 +368,9 @@ bool Program::WaitForExit(std::chrono::milliseconds timeout) const {
          WaitForSingleObject(process_.get(), static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
 }
 
-HWND Program::WaitForMainWindow() const { return WaitForTopLevel(id_, L"", kMainCaption); }
+HWND Program::WaitForMainWindow() const {
+  return WaitForTopLevel(id_, L"", kMainCaption);
+}
 
 bool BringToFront(HWND window) {
   HWND top = GetAncestor(window, GA_ROOT);
@@ -475,10 +482,14 @@ void Settle(HWND window, std::chrono::milliseconds time) {
 
 const char* ToString(BoxIcon icon) {
   switch (icon) {
-    case BoxIcon::kNone: return "no icon";
-    case BoxIcon::kInformation: return "information";
-    case BoxIcon::kCritical: return "critical";
-    case BoxIcon::kOther: return "another icon";
+    case BoxIcon::kNone:
+      return "no icon";
+    case BoxIcon::kInformation:
+      return "information";
+    case BoxIcon::kCritical:
+      return "critical";
+    case BoxIcon::kOther:
+      return "another icon";
   }
   return "?";
 }
@@ -493,7 +504,8 @@ std::vector<HWND> MessageBoxes(DWORD process_id) {
     bool has_field = false;
     for (HWND child : Descendants(window)) {
       const std::wstring kind = ClassOf(child);
-      if (EqualsNoCase(kind, L"Static") && (GetDlgCtrlID(child) & 0xFFFF) == 0xFFFF) has_text = true;
+      if (EqualsNoCase(kind, L"Static") && (GetDlgCtrlID(child) & 0xFFFF) == 0xFFFF)
+        has_text = true;
       if (EqualsNoCase(kind, L"Edit") || EqualsNoCase(kind, L"ComboBox") ||
           EqualsNoCase(kind, L"SysListView32")) {
         has_field = true;
@@ -702,8 +714,8 @@ bool SaveScreenshot(const Pixels& pixels, std::wstring_view name) {
 }
 
 std::optional<std::vector<char>> ReadFileBytes(const std::wstring& path) {
-  UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return std::nullopt;
   std::vector<char> bytes;
   char buffer[65536];

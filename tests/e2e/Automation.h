@@ -50,7 +50,10 @@ class UniqueHandle {
   ~UniqueHandle() { reset(); }
 
   HANDLE get() const { return handle_; }
-  HANDLE* put() { reset(); return &handle_; }
+  HANDLE* put() {
+    reset();
+    return &handle_;
+  }
   HANDLE release();
   void reset(HANDLE handle = nullptr);
   explicit operator bool() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
@@ -60,7 +63,8 @@ class UniqueHandle {
 };
 
 // Polls `done` until it holds or `timeout` runs out; returns its last answer.
-bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = kWindowTimeout);
+bool WaitUntil(const std::function<bool()>& done,
+               std::chrono::milliseconds timeout = kWindowTimeout);
 
 std::string Utf8(std::wstring_view text);
 

@@ -2,13 +2,12 @@
 //   plumeroll_e2e --program=C:\...\plumeroll.exe --good=C:\...\rgb24.bmp --broken=C:\...\bad.bmp
 //                 --screenshots=C:\... [--log=C:\...\e2e.log] [GoogleTest options]
 // Under Wine's virtual desktop the standard output goes nowhere, hence --log.
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <cstdio>
 #include <string>
 #include <string_view>
-
-#include <gtest/gtest.h>
 
 #include "tests/e2e/Automation.h"
 
@@ -63,8 +62,9 @@ int main(int argc, char** argv) {
   }
   if (settings.program.empty() || settings.good_picture.empty() ||
       settings.broken_picture.empty() || settings.screenshots_dir.empty()) {
-    std::fprintf(stderr, "usage: plumeroll_e2e --program=EXE --good=BMP --broken=BMP "
-                         "--screenshots=DIR [--log=FILE] [GoogleTest options]\n");
+    std::fprintf(stderr,
+                 "usage: plumeroll_e2e --program=EXE --good=BMP --broken=BMP "
+                 "--screenshots=DIR [--log=FILE] [GoogleTest options]\n");
     return 2;
   }
   const std::size_t slash = settings.program.find_last_of(L"\\/");

@@ -2,12 +2,17 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cwchar>
 
 namespace plumeroll::e2e {
 namespace {
 
-bool IsStatic(HWND window) { return _wcsicmp(ClassOf(window).c_str(), L"Static") == 0; }
-bool IsEdit(HWND window) { return _wcsicmp(ClassOf(window).c_str(), L"Edit") == 0; }
+bool IsStatic(HWND window) {
+  return _wcsicmp(ClassOf(window).c_str(), L"Static") == 0;
+}
+bool IsEdit(HWND window) {
+  return _wcsicmp(ClassOf(window).c_str(), L"Edit") == 0;
+}
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
 
 #include "tests/e2e/Automation.h"
 #include "tests/e2e/PlumerollWindows.h"
@@ -25,8 +26,8 @@ class StartupTest : public testing::Test {
 void ExpectPixels(int actual, int twips, int pixels_per_inch, const char* what) {
   const double expected = twips * pixels_per_inch / 1440.0;
   EXPECT_LE(std::abs(actual - expected), 1.0)
-      << what << ": " << actual << " px, expected " << twips << " twips = " << expected
-      << " px at " << pixels_per_inch << " DPI";
+      << what << ": " << actual << " px, expected " << twips << " twips = " << expected << " px at "
+      << pixels_per_inch << " DPI";
 }
 
 void ExpectPlaceholder(const MainWindow& main, const Pixels& picture) {

@@ -2,7 +2,11 @@
 // try letters as sizes, remove the background; and the size boxes' own behaviour.
 #include <gtest/gtest.h>
 
-#include <cwctype>
+#include <cstdlib>
+#include <cwchar>
+#include <memory>
+#include <optional>
+#include <string>
 
 #include "tests/e2e/Automation.h"
 #include "tests/e2e/PlumerollWindows.h"
@@ -141,8 +145,8 @@ TEST_F(UserRunTest, ChooseResizeAndRemoveTheBackground) {
   const MainWindow& main = *main_;
 
   // "Changer le fond" uncovers the size controls and enables them.
-  ASSERT_TRUE(Expand()) << "outer height " << main.OuterHeight() << " px, expected 5000 twips = "
-                        << TwipsToPixelsY(5000) << " px";
+  ASSERT_TRUE(Expand()) << "outer height " << main.OuterHeight()
+                        << " px, expected 5000 twips = " << TwipsToPixelsY(5000) << " px";
   ASSERT_NE(main.txt_width, nullptr);
   ASSERT_NE(main.txt_height, nullptr);
   EXPECT_EQ(Utf8(TextOf(main.txt_width)), "1024");
