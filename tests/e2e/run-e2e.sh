@@ -56,7 +56,7 @@ report="$run/e2e.xml"
 
 echo "e2e: $(basename "$program_exe") in $run, Wine prefix $WINEPREFIX, display $DISPLAY"
 status=0
-timeout 900 wine explorer /desktop=plumeroll-e2e,1024x768 "$(win "$e2e_exe")" \
+timeout 480 wine explorer /desktop=plumeroll-e2e,1024x768 "$(win "$e2e_exe")" \
   "--program=$(win "$run/plumeroll.exe")" \
   "--good=$(win "$run/$good_picture")" \
   "--broken=$(win "$run/$broken_picture")" \
