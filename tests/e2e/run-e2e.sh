@@ -34,9 +34,8 @@ fi
 # shellcheck source=../../tools/wine-env.sh
 source "$root/tools/wine-env.sh"
 if $own_prefix; then
-  # "wineserver -p" fails while a server runs, as it does for a few seconds after the prefix is
-  # made: wait for that one to end, then keep a new one alive.
-  wine_prefix_up >/dev/null || { wineserver -w; wineserver -p; }
+  # Not fatal if the server cannot be kept alive: the programs of the run keep it up.
+  wine_prefix_up >/dev/null || true
   trap wine_prefix_down EXIT
 fi
 
