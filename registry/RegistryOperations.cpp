@@ -71,23 +71,24 @@ std::string ListedName(modRegistry& api, const std::string& buffer, std::uint32_
 
 }  // namespace
 
-void RegistryOperations::DeleteFolder(std::string Path) {
+bool RegistryOperations::OpenKey(const std::string& Path, RegHandle* key) {
   const std::int32_t hive = this->ValuePath(Path);
-  if (hive == 0) return;
+  if (hive == 0) return false;
   const std::string sub_key = api_.AnsiFromUtf8(this->StringPath(hive, Path));
+  return api_.RegOpenKeyA(hive, sub_key.c_str(), key) == kErrorSuccess;
+}
+
+void RegistryOperations::DeleteFolder(std::string Path) {
   RegHandle key = 0;
-  if (api_.RegOpenKeyA(hive, sub_key.c_str(), &key) != kErrorSuccess) return;
+  if (!OpenKey(Path, &key)) return;
   api_.RegDeleteKeyA(key, "");
   api_.RegCloseKey(key);
 }
 
 void RegistryOperations::DeleteKey(std::string Path, std::string Key) {
-  const std::int32_t hive = this->ValuePath(Path);
-  if (hive == 0) return;
-  const std::string sub_key = api_.AnsiFromUtf8(this->StringPath(hive, Path));
-  const std::string value_name = api_.AnsiFromUtf8(Key);
   RegHandle key = 0;
-  if (api_.RegOpenKeyA(hive, sub_key.c_str(), &key) != kErrorSuccess) return;
+  if (!OpenKey(Path, &key)) return;
+  const std::string value_name = api_.AnsiFromUtf8(Key);
   api_.RegDeleteValueA(key, value_name.c_str());
   api_.RegCloseKey(key);
 }
@@ -110,12 +111,9 @@ std::string RegistryOperations::StringPath(std::int32_t hKey, std::string Path) 
 }
 
 std::string RegistryOperations::ReadKeyValue(std::string Path, std::string Key) {
-  const std::int32_t hive = this->ValuePath(Path);
-  if (hive == 0) return {};
-  const std::string sub_key = api_.AnsiFromUtf8(this->StringPath(hive, Path));
-  const std::string value_name = api_.AnsiFromUtf8(Key);
   RegHandle key = 0;
-  if (api_.RegOpenKeyA(hive, sub_key.c_str(), &key) != kErrorSuccess) return {};
+  if (!OpenKey(Path, &key)) return {};
+  const std::string value_name = api_.AnsiFromUtf8(Key);
 
   std::string result;
   std::uint32_t type = 0;
@@ -152,11 +150,8 @@ void RegistryOperations::WriteKeyValue(std::string Path, std::string Key, std::s
 
 std::vector<std::string> RegistryOperations::ReadSubFolders(std::string Path) {
   std::vector<std::string> list;
-  const std::int32_t hive = this->ValuePath(Path);
-  if (hive == 0) return list;
-  const std::string sub_key = api_.AnsiFromUtf8(this->StringPath(hive, Path));
   RegHandle key = 0;
-  if (api_.RegOpenKeyA(hive, sub_key.c_str(), &key) != kErrorSuccess) return list;
+  if (!OpenKey(Path, &key)) return list;
 
   std::string name(kListBufferSize, ' ');
   for (std::uint32_t index = 0;; ++index) {
@@ -181,11 +176,8 @@ double RegistryOperations::CountFolders(std::string Path) {
 
 std::vector<std::string> RegistryOperations::ReadKeyListValue(std::string Path) {
   std::vector<std::string> list;
-  const std::int32_t hive = this->ValuePath(Path);
-  if (hive == 0) return list;
-  const std::string sub_key = api_.AnsiFromUtf8(this->StringPath(hive, Path));
   RegHandle key = 0;
-  if (api_.RegOpenKeyA(hive, sub_key.c_str(), &key) != kErrorSuccess) return list;
+  if (!OpenKey(Path, &key)) return list;
 
   // The first call asks for the data's size only; the later ones offer a buffer for them.
   std::string name(kListBufferSize, ' ');
