@@ -121,7 +121,9 @@ void Win32Control::Create(HWND parent, int dpi_x, int dpi_y, HFONT font) {
       TwipsToPixels(row_.Height, dpi_y), parent, reinterpret_cast<HMENU>(INT_PTR{id_}),
       ::GetModuleHandleW(nullptr), row_.Kind == ControlKind::ImageBox ? this : nullptr);
   if (!window_) return;
+  font_ = font;
   ::SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  FitTextToBox();
   if (row_.Kind == ControlKind::TextBox && row_.MaxLength > 0) {
     ::SendMessageW(window_, EM_LIMITTEXT, static_cast<WPARAM>(row_.MaxLength), 0);
   }
@@ -180,6 +182,39 @@ void Win32Control::SetText(std::string_view text) {
   std::wstring shown = Utf8ToWide(text);
   if (row_.Kind == ControlKind::Label) shown = LineBreaksForDisplay(shown);
   ::SetWindowTextW(window, shown.c_str());
+  FitTextToBox();
+}
+
+void Win32Control::FitTextToBox() {
+  if (row_.Kind != ControlKind::Label || !font_) return;
+  LOGFONTW face{};
+  if (!::GetObjectW(font_, sizeof face, &face) || face.lfHeight == 0) return;
+  const std::wstring text = WindowText(window_);
+  RECT box{};
+  ::GetClientRect(window_, &box);
+  const WindowDc dc(window_);
+  if (!dc) return;
+  const LONG full = face.lfHeight < 0 ? -face.lfHeight : face.lfHeight;
+  const LONG sign = face.lfHeight < 0 ? -1 : 1;
+  UniqueHfont fitted;
+  for (LONG height = full; height * 4 >= full * 3; --height) {
+    if (height < full) {
+      face.lfHeight = sign * height;
+      fitted = UniqueHfont(::CreateFontIndirectW(&face));
+      if (!fitted) return;
+    }
+    const SelectGuard selected(dc.get(), fitted ? fitted.get() : font_);
+    TEXTMETRICW metrics{};
+    if (!::GetTextMetricsW(dc.get(), &metrics) || metrics.tmHeight <= 0) return;
+    RECT needed = box;
+    ::DrawTextW(dc.get(), text.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    // Counted in lines: a one-line label whose box is a little short of its font is fine.
+    const LONG lines_held = std::max<LONG>(1, box.bottom / metrics.tmHeight);
+    if (needed.bottom / metrics.tmHeight <= lines_held) break;
+  }
+  ::SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(fitted ? fitted.get() : font_),
+                 TRUE);
+  fitted_font_ = std::move(fitted);
 }
 
 PicturePtr Win32Control::Picture() const {

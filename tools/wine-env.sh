@@ -13,10 +13,10 @@ wine_prefix_up() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "Creating the Wine prefix $WINEPREFIX"
     wine wineboot -i </dev/null >/dev/null 2>&1
-    # Debian's Wine does not find its own TrueType fonts (Tahoma, Marlett for the title-bar
-    # buttons, ...): offer them in the prefix's Fonts folder, as a Windows system has them.
-    ln -sf /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   fi
+  # Debian's Wine does not find its own TrueType fonts (Tahoma, Marlett for the title-bar
+  # buttons, ...): offer them in the prefix's Fonts folder, as a Windows system has them.
+  ln -sf /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   # Start the prefix's background services here, every time: started by the first program
   # instead, they would inherit its output and keep a test runner's pipe open.
   wine wineboot </dev/null >/dev/null 2>&1
