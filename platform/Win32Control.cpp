@@ -294,13 +294,7 @@ void Win32Control::PaintImage(HDC dc) const {
     }
   } else if (Result<Image32> pixels = picture_->Pixels()) {
     const Image32& image = pixels.value();
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = image.Width;
-    info.bmiHeader.biHeight = -image.Height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = TopDown32BitInfo(image.Width, image.Height);
     ::StretchDIBits(dc, 0, 0, width, height, 0, 0, image.Width, image.Height,
                     image.Pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
   } else {

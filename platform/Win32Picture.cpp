@@ -61,14 +61,7 @@ Result<Image32> Win32Picture::Pixels() const {
   image.Width = width_;
   image.Height = height_;
 
-  // Our own layout: 32 bits a pixel, top row first, no padding.
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width_;
-  info.bmiHeader.biHeight = -height_;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO info = TopDown32BitInfo(width_, height_);
 
   UniqueHdc dc(::CreateCompatibleDC(nullptr));
   if (!dc) return CallFailed("CreateCompatibleDC");
@@ -78,6 +71,17 @@ Result<Image32> Win32Picture::Pixels() const {
   // GDI leaves the fourth byte at zero; the pictures it loads are opaque.
   for (std::uint32_t& pixel : image.Pixels) pixel |= kOpaque;
   return image;
+}
+
+BITMAPINFO TopDown32BitInfo(int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  return info;
 }
 
 Result<PicturePtr> LoadBitmapFile(const std::wstring& path) {

@@ -31,6 +31,10 @@ class Win32Picture final : public Picture {
   int height_;
 };
 
+// The layout in which Image32 holds pixels, for GetDIBits, StretchDIBits and DIB sections:
+// 32 bits a pixel, top row first, no padding.
+BITMAPINFO TopDown32BitInfo(int width, int height);
+
 Result<PicturePtr> LoadBitmapFile(const std::wstring& path);
 Result<void> SaveBitmapFile(const Image32& image, const std::wstring& path);
 

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "platform/Win32Picture.h"
 #include "platform/Win32Platform.h"
 #include "tests/win32/Win32TestSupport.h"
 
@@ -360,13 +361,7 @@ Image32 PaintedImage(HWND box) {
   ::GetClientRect(box, &client);
   Image32 image{client.right, client.bottom,
                 std::vector<std::uint32_t>(static_cast<std::size_t>(client.right) * client.bottom)};
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = image.Width;
-  info.bmiHeader.biHeight = -image.Height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  BITMAPINFO info = win32::TopDown32BitInfo(image.Width, image.Height);
   void* bits = nullptr;
   HDC dc = ::CreateCompatibleDC(nullptr);
   HBITMAP bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
