@@ -8,6 +8,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+"$root/tools/setup.sh"
 
 build() {
   [ -f build/bench/build.ninja ] || cmake --preset bench >/dev/null
