@@ -115,7 +115,9 @@ void frmIE::cmdFuck_Click() {
   DeleteKey(kToolbarKey, kBackBitmap);
   DeleteKey(kToolbarKey, kBackBitmapOriginal);
   control("imgCurrent").SetVisible(false);
-  ShowPlaceholder("Ouwm ? =(");
+  Control& placeholder = control("lblNone");
+  placeholder.SetVisible(true);
+  placeholder.SetText("Ouwm ? =(");
 }
 
 void frmIE::cmdSize_Click() {
@@ -203,12 +205,6 @@ void frmIE::ShowPicture(PicturePtr picture) {
   Control& image = control("imgCurrent");
   image.SetVisible(true);
   image.SetPicture(std::move(picture));
-}
-
-void frmIE::ShowPlaceholder(std::string_view caption) {
-  Control& placeholder = control("lblNone");
-  placeholder.SetVisible(true);
-  placeholder.SetText(caption);
 }
 
 void frmIE::Click(std::string_view name, int /*index*/) {

@@ -23,7 +23,6 @@ class frmIE : public RegistryOperations, private FormEvents {
 
   // Creates the window, runs its load handler, then shows it.
   void Load();
-  Form& form() { return *form_; }
   frmAbout* about() { return about_.get(); }
 
   void Form_Load();
@@ -41,7 +40,6 @@ class frmIE : public RegistryOperations, private FormEvents {
 
   Control& control(std::string_view name) { return (*form_)(name); }
   void ShowPicture(PicturePtr picture);
-  void ShowPlaceholder(std::string_view caption);
   void SelectWholeText(Control& box);
   // Stretches the picture at source to width x height pixels and saves it at target;
   // false, after telling the user why, when nothing could be saved.
