@@ -1,40 +1,39 @@
-// Loading pictures with the system's bitmap loader, reading their pixels, and saving pictures
-// so that a failed write never costs the file that was there.
+// Pictures through the system's bitmap loader, saving that never costs the earlier file,
+// resizing to 1024 x 150 as the program does, the program's folder and ANSI-safe paths.
 #include <cstring>
 #include <map>
+#include <set>
 
+#include "platform/DrawingSurface.h"
 #include "platform/Win32Platform.h"
 #include "tests/win32/Win32TestSupport.h"
 
 namespace plumeroll::testing {
 namespace {
 
-std::string Describe(const Failure& failure) {
-  return failure.Call + " failed with " + std::to_string(failure.Status);
-}
-
-struct HeaderSize {
-  int width;
-  int height;
-};
-
-// The size a bitmap file declares, read from its header (the old 12-byte OS/2 header has
-// 16-bit fields, the others 32-bit ones; a negative height means rows top first).
-HeaderSize DeclaredSize(const fs::path& file) {
-  const std::string bytes = ReadBytes(file);
-  if (bytes.size() < 26) return {0, 0};
+// The size a bitmap file declares: 16-bit fields in the old 12-byte OS/2 header, 32-bit ones
+// in the others, where a negative height means rows stored top first.
+SIZE DeclaredSize(const fs::path& file) {
+  const std::string bytes = ReadBytes(file) + std::string(26, '\0');
   std::uint32_t header_size = 0;
   std::memcpy(&header_size, bytes.data() + 14, 4);
   if (header_size == 12) {
-    std::uint16_t width = 0, height = 0;
-    std::memcpy(&width, bytes.data() + 18, 2);
-    std::memcpy(&height, bytes.data() + 20, 2);
-    return {width, height};
+    std::uint16_t size[2] = {};
+    std::memcpy(size, bytes.data() + 18, 4);
+    return {size[0], size[1]};
   }
-  std::int32_t width = 0, height = 0;
-  std::memcpy(&width, bytes.data() + 18, 4);
-  std::memcpy(&height, bytes.data() + 22, 4);
-  return {width, height < 0 ? -height : height};
+  std::int32_t size[2] = {};
+  std::memcpy(size, bytes.data() + 18, 8);
+  return {size[0], std::abs(size[1])};
+}
+
+// The size the system's loader reads from a file, without the platform's code.
+SIZE SystemLoaderSize(const fs::path& file) {
+  const win32::UniqueHbitmap bitmap(static_cast<HBITMAP>(
+      ::LoadImageW(nullptr, file.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
+  BITMAP description{};
+  if (bitmap) ::GetObjectW(bitmap.get(), sizeof description, &description);
+  return {description.bmWidth, description.bmHeight};
 }
 
 Image32 LoadPixels(Win32Platform& platform, const fs::path& file) {
@@ -44,14 +43,11 @@ Image32 LoadPixels(Win32Platform& platform, const fs::path& file) {
     return {};
   }
   Result<Image32> pixels = picture.value()->Pixels();
-  if (!pixels) {
-    ADD_FAILURE() << Utf8(file) << ": " << Describe(pixels.failure());
-    return {};
-  }
-  return pixels.value();
+  if (!pixels) ADD_FAILURE() << Utf8(file) << ": " << Describe(pixels.failure());
+  return pixels ? pixels.value() : Image32{};
 }
 
-// Every pixel differs from its neighbours, and the width needs row padding in a 24-bit file.
+// Every pixel differs from its neighbours, and odd widths need row padding in a 24-bit file.
 Image32 Pattern(int width, int height) {
   Image32 image{width, height, {}};
   for (int y = 0; y < height; ++y) {
@@ -63,24 +59,57 @@ Image32 Pattern(int width, int height) {
   return image;
 }
 
-TEST(LoadPicture, EveryGoodFileLoadsWithItsDeclaredSizeAndAllItsPixels) {
+// "Changer la taille" as the program does it: the picture loaded, stretched over a drawing
+// surface of 1024 x 150 and saved from there.
+Result<void> ResizeTo1024x150(Win32Platform& platform, const fs::path& source,
+                              const fs::path& target) {
+  Result<PicturePtr> picture = platform.LoadPicture(Utf8(source));
+  if (!picture) return picture.failure();
+  DrawingSurface surface;
+  surface.SetWidth(1024);
+  surface.SetHeight(150);
+  if (Result<void> painted = surface.PaintPicture(*picture.value(), 0, 0, 1024, 150); !painted) {
+    return painted;
+  }
+  return platform.SavePicture(surface.Image(), Utf8(target));
+}
+
+// Resizes into target, which the system's loader must then read at 1024 x 150; a refusal
+// must say which call failed and write nothing.
+void ExpectResizedOrRefused(Win32Platform& platform, const fs::path& source,
+                            const fs::path& target, bool must_resize) {
+  Result<void> resized = ResizeTo1024x150(platform, source, target);
+  if (resized || must_resize) {
+    ASSERT_TRUE(resized) << "resizing: " << Describe(resized.failure());
+    const SIZE read_back = SystemLoaderSize(target);
+    EXPECT_EQ(read_back.cx, 1024);
+    EXPECT_EQ(read_back.cy, 150);
+  } else {
+    EXPECT_FALSE(resized.failure().Call.empty());
+    EXPECT_FALSE(fs::exists(target)) << "a refused resize wrote the file";
+  }
+  fs::remove(target);
+}
+
+TEST(LoadPicture, EveryGoodFileLoadsWithItsSizeAndAllItsPixelsAndResizes) {
+  ScratchFolder scratch;
   Win32Platform platform;
-  const std::vector<fs::path> files = CorpusFiles("g");
+  const std::vector<fs::path> files = CorpusFiles({"g"});
   ASSERT_GE(files.size(), 20u) << "corpus not found at " << Utf8(CorpusFolder());
   for (const fs::path& file : files) {
     SCOPED_TRACE(Utf8(file.filename()));
-    const HeaderSize declared = DeclaredSize(file);
+    const SIZE declared = DeclaredSize(file);
     Result<PicturePtr> picture = platform.LoadPicture(Utf8(file));
     ASSERT_TRUE(picture) << Describe(picture.failure());
     ASSERT_TRUE(picture.value());
-    EXPECT_EQ(picture.value()->Width(), declared.width);
-    EXPECT_EQ(picture.value()->Height(), declared.height);
+    EXPECT_EQ(picture.value()->Width(), declared.cx);
+    EXPECT_EQ(picture.value()->Height(), declared.cy);
     Result<Image32> pixels = picture.value()->Pixels();
     ASSERT_TRUE(pixels) << Describe(pixels.failure());
-    EXPECT_EQ(pixels.value().Width, declared.width);
-    EXPECT_EQ(pixels.value().Height, declared.height);
-    EXPECT_EQ(pixels.value().Pixels.size(),
-              static_cast<std::size_t>(declared.width) * static_cast<std::size_t>(declared.height));
+    EXPECT_EQ(pixels.value().Width, declared.cx);
+    EXPECT_EQ(pixels.value().Height, declared.cy);
+    EXPECT_EQ(pixels.value().Pixels.size(), static_cast<std::size_t>(declared.cx * declared.cy));
+    ExpectResizedOrRefused(platform, file, scratch / "resized.bmp", true);
   }
 }
 
@@ -114,14 +143,11 @@ TEST(LoadPicture, EncodingsOfOnePictureGiveTheSamePixels) {
       const Image32 variant = LoadPixels(platform, CorpusFolder() / "g" / variant_name);
       ASSERT_EQ(variant.Width, reference.Width);
       ASSERT_EQ(variant.Height, reference.Height);
-      std::size_t differing = 0;
-      for (std::size_t i = 0; i < reference.Pixels.size(); ++i) {
-        if (variant.Pixels[i] != reference.Pixels[i]) ++differing;
-      }
       if (RunningUnderWine() && kWineMisreads.count(variant_name)) {
-        EXPECT_NE(differing, 0u) << "Wine reads this file right now: take it off kWineMisreads";
+        EXPECT_FALSE(variant.Pixels == reference.Pixels)
+            << "Wine reads this file right now: take it off kWineMisreads";
       } else {
-        EXPECT_EQ(differing, 0u);
+        EXPECT_TRUE(variant.Pixels == reference.Pixels);
       }
     }
   }
@@ -136,7 +162,7 @@ TEST(LoadPicture, PixelsComeTopRowFirstWithOpaqueRedGreenBlue) {
   // rgb24.bmp: red at the top left, black at the bottom left, a grey-blue at the top right.
   // pal1bg.bmp: two palette colours, green above and blue below.
   const Spot spots[] = {
-      {"rgb24.bmp", 0, 0, 0xFFFF0000}, {"rgb24.bmp", 0, 63, 0xFF000000},
+      {"rgb24.bmp", 0, 0, 0xFFFF0000},   {"rgb24.bmp", 0, 63, 0xFF000000},
       {"rgb24.bmp", 126, 0, 0xFF9F9FBD}, {"pal1bg.bmp", 0, 0, 0xFF40FF40},
       {"pal1bg.bmp", 0, 63, 0xFF4040FF},
   };
@@ -151,15 +177,11 @@ TEST(LoadPicture, PixelsComeTopRowFirstWithOpaqueRedGreenBlue) {
   }
 }
 
-TEST(LoadPicture, OddOrBrokenFilesLoadOrFailCleanly) {
+TEST(LoadPicture, OddOrBrokenFilesLoadAndResizeOrAreRefusedCleanly) {
   ScratchFolder scratch;
   WriteBytes(scratch / "text.bmp", "Ceci n'est pas une image.\r\n");
   WriteBytes(scratch / "empty.bmp", "");
-  std::vector<fs::path> files;
-  for (const char* subfolder : {"q", "b", "x"}) {
-    const std::vector<fs::path> found = CorpusFiles(subfolder);
-    files.insert(files.end(), found.begin(), found.end());
-  }
+  std::vector<fs::path> files = CorpusFiles({"q", "b", "x"});
   ASSERT_GE(files.size(), 50u) << "corpus not found at " << Utf8(CorpusFolder());
   const std::vector<fs::path> must_fail = {scratch / "missing.bmp", scratch / "text.bmp",
                                            scratch / "empty.bmp", scratch.path()};
@@ -169,47 +191,35 @@ TEST(LoadPicture, OddOrBrokenFilesLoadOrFailCleanly) {
   for (const fs::path& file : files) {
     SCOPED_TRACE(Utf8(file));
     Result<PicturePtr> picture = platform.LoadPicture(Utf8(file));
-    const bool expected_to_fail =
-        std::find(must_fail.begin(), must_fail.end(), file) != must_fail.end();
     if (!picture) {
-      EXPECT_EQ(picture.failure().Call, "LoadImageW");
+      EXPECT_FALSE(picture.failure().Call.empty());
       continue;
     }
-    EXPECT_FALSE(expected_to_fail);
+    EXPECT_EQ(std::find(must_fail.begin(), must_fail.end(), file), must_fail.end());
     ASSERT_TRUE(picture.value());
-    const int width = picture.value()->Width();
-    const int height = picture.value()->Height();
-    EXPECT_GT(width, 0);
-    EXPECT_GT(height, 0);
-    Result<Image32> pixels = picture.value()->Pixels();
-    if (pixels) {
-      EXPECT_EQ(pixels.value().Pixels.size(),
-                static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
-    } else {
-      EXPECT_FALSE(pixels.failure().Call.empty());
-    }
+    EXPECT_GT(picture.value()->Width(), 0);
+    EXPECT_GT(picture.value()->Height(), 0);
+    ExpectResizedOrRefused(platform, file, scratch / "resized.bmp", false);
   }
+  Result<PicturePtr> none = platform.LoadPicture("");
+  ASSERT_TRUE(none) << "no path is no failure";
+  EXPECT_EQ(none.value(), nullptr) << "no path gives no picture";
 }
 
-TEST(LoadPicture, NoPathGivesTheEmptyPicture) {
-  Win32Platform platform;
-  Result<PicturePtr> picture = platform.LoadPicture("");
-  ASSERT_TRUE(picture);
-  EXPECT_EQ(picture.value(), nullptr);
-}
-
-TEST(SavePicture, SavedFileReadsBackWithTheSameSizeAndPixels) {
+TEST(SavePicture, ReadsBackWithTheSameSizeAndPixelsAndReplacesAnEarlierFile) {
   struct Case {
     const char* name;  // UTF-8
     int width, height;
   };
   const Case cases[] = {
-      {"odd.bmp", 13, 7},
+      {"odd.bmp", 13, 7},  // over a file that is no picture
       {"single.bmp", 1, 1},
       {"wide.bmp", 64, 3},
       {"\xC3\xA9t\xC3\xA9 \xD0\x96\xE4\xB8\xAD.bmp", 5, 4},  // "été Ж中.bmp"
+      {"odd.bmp", 3, 11},  // over our own file
   };
   ScratchFolder scratch;
+  WriteBytes(scratch / "odd.bmp", std::string(5000, 'x'));
   Win32Platform platform;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -222,87 +232,74 @@ TEST(SavePicture, SavedFileReadsBackWithTheSameSizeAndPixels) {
     EXPECT_EQ(back.Height, c.height);
     EXPECT_EQ(back.Pixels, image.Pixels);
   }
-  EXPECT_EQ(scratch.Names().size(), std::size(cases)) << "no other file is left behind";
+  EXPECT_EQ(scratch.Contents().size(), 4u) << "no other file is left behind";
 }
 
-TEST(SavePicture, ReplacesAnEarlierFileAndLeavesNothingElse) {
+TEST(SavePicture, AFailedSaveLeavesTheEarlierFileByteForByteAndNoOtherFile) {
   ScratchFolder scratch;
-  const fs::path target = scratch / "resized.bmp";
-  WriteBytes(target, std::string(5000, 'x'));
-  Win32Platform platform;
-  const Image32 image = Pattern(9, 6);
-  Result<void> saved = platform.SavePicture(image, Utf8(target));
-  ASSERT_TRUE(saved) << Describe(saved.failure());
-  EXPECT_EQ(LoadPixels(platform, target).Pixels, image.Pixels);
-  EXPECT_EQ(scratch.Names(), std::set<std::wstring>{L"resized.bmp"});
-
-  // Once more over our own file.
-  const Image32 second = Pattern(3, 11);
-  saved = platform.SavePicture(second, Utf8(target));
-  ASSERT_TRUE(saved) << Describe(saved.failure());
-  EXPECT_EQ(LoadPixels(platform, target).Pixels, second.Pixels);
-  EXPECT_EQ(scratch.Names(), std::set<std::wstring>{L"resized.bmp"});
-}
-
-TEST(SavePicture, FailedWriteKeepsTheEarlierFileWholeAndLeavesNoTemporaryFile) {
-  ScratchFolder scratch;
-  Win32Platform platform;
-  const std::string earlier_bytes = ReadBytes(CorpusFolder() / "g" / "rgb24.bmp");
-  ASSERT_FALSE(earlier_bytes.empty());
-  const Image32 good = Pattern(8, 8);
+  const std::string earlier = ReadBytes(CorpusFolder() / "g" / "rgb24.bmp");
+  ASSERT_FALSE(earlier.empty());
+  WriteBytes(scratch / "resized.bmp", earlier);
+  WriteBytes(scratch / "readonly.bmp", earlier);
+  ASSERT_TRUE(::SetFileAttributesW((scratch / "readonly.bmp").c_str(), FILE_ATTRIBUTE_READONLY));
+  fs::create_directory(scratch / "folder.bmp");
+  WriteBytes(scratch / "folder.bmp" / "inside.txt", "kept");
   Image32 inconsistent = Pattern(8, 8);
   inconsistent.Pixels.resize(10);
+  struct Case {
+    const char* what;
+    const char* target;
+    Image32 image;
+  };
+  const Case cases[] = {
+      {"in a folder that does not exist", "missing\\resized.bmp", Pattern(8, 8)},
+      {"over a folder", "folder.bmp", Pattern(8, 8)},
+      {"over a read-only file", "readonly.bmp", Pattern(8, 8)},
+      {"pixels that do not match the size", "resized.bmp", inconsistent},
+      {"an empty image", "resized.bmp", Image32{}},
+  };
+  Win32Platform platform;
+  const auto before = scratch.Contents();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_FALSE(platform.SavePicture(c.image, Utf8(scratch / c.target)));
+    EXPECT_TRUE(scratch.Contents() == before) << "the folder changed";
+  }
+  ::SetFileAttributesW((scratch / "readonly.bmp").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
 
-  {
-    SCOPED_TRACE("in a folder that does not exist");
-    const fs::path target = scratch / "missing" / "resized.bmp";
-    Result<void> saved = platform.SavePicture(good, Utf8(target));
-    ASSERT_FALSE(saved);
-    EXPECT_FALSE(saved.failure().Call.empty());
-    EXPECT_FALSE(fs::exists(scratch / "missing"));
-    EXPECT_TRUE(scratch.Names().empty());
-  }
-  {
-    SCOPED_TRACE("over a folder");
-    const fs::path target = scratch / "folder.bmp";
-    fs::create_directory(target);
-    WriteBytes(target / "inside.txt", "kept");
-    Result<void> saved = platform.SavePicture(good, Utf8(target));
-    ASSERT_FALSE(saved);
-    EXPECT_EQ(saved.failure().Call, "MoveFileExW");
-    EXPECT_TRUE(fs::is_directory(target));
-    EXPECT_EQ(ReadBytes(target / "inside.txt"), "kept");
-    EXPECT_EQ(scratch.Names(), std::set<std::wstring>{L"folder.bmp"});
-    fs::remove_all(target);
-  }
-  {
-    SCOPED_TRACE("over a read-only file");
-    const fs::path target = scratch / "resized.bmp";
-    WriteBytes(target, earlier_bytes);
-    ASSERT_TRUE(::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY));
-    Result<void> saved = platform.SavePicture(good, Utf8(target));
-    EXPECT_FALSE(saved);
-    EXPECT_TRUE(ReadBytes(target) == earlier_bytes) << "the earlier file changed";
-    EXPECT_EQ(scratch.Names(), std::set<std::wstring>{L"resized.bmp"});
-    ::SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
-  }
-  {
-    SCOPED_TRACE("an image whose pixels do not match its size");
-    const fs::path target = scratch / "resized.bmp";
-    WriteBytes(target, earlier_bytes);
-    Result<void> saved = platform.SavePicture(inconsistent, Utf8(target));
-    EXPECT_FALSE(saved);
-    EXPECT_TRUE(ReadBytes(target) == earlier_bytes) << "the earlier file changed";
-    EXPECT_EQ(scratch.Names(), std::set<std::wstring>{L"resized.bmp"});
-  }
-  {
-    SCOPED_TRACE("an empty image");
-    const fs::path target = scratch / "resized.bmp";
-    Result<void> saved = platform.SavePicture(Image32{}, Utf8(target));
-    EXPECT_FALSE(saved);
-    EXPECT_TRUE(ReadBytes(target) == earlier_bytes) << "the earlier file changed";
-    EXPECT_EQ(scratch.Names(), std::set<std::wstring>{L"resized.bmp"});
-  }
+TEST(ProgramDirectory, IsTheFolderThatHoldsTheRunningProgram) {
+  const std::string folder = Win32Platform().ProgramDirectory();
+  ASSERT_FALSE(folder.empty());
+  EXPECT_NE(folder.back(), '\\');
+  EXPECT_TRUE(fs::exists(fs::path(win32::Utf8ToWide(folder + "\\win32_tests.exe"))));
+}
+
+// Whether the ANSI code page holds the text exactly (not with the platform's own helper).
+bool AnsiHolds(const std::wstring& text) {
+  BOOL used_default = FALSE;
+  return ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(), -1, nullptr, 0,
+                               nullptr, &used_default) > 0 &&
+         !used_default;
+}
+
+TEST(AnsiSafePath, GivesAFormOfThePathThatTheAnsiCodePageHolds) {
+  ScratchFolder scratch;
+  Win32Platform platform;
+  const std::string plain = Utf8(scratch / "resized.bmp");
+  EXPECT_EQ(platform.AnsiSafePath(plain), plain) << "a plain path, whether the file exists or not";
+  if (::GetACP() == CP_UTF8) GTEST_SKIP() << "the ANSI code page is UTF-8 and holds every path";
+
+  // Cyrillic and CJK letters: no single-byte code page holds both.
+  const std::wstring foreign_name = L"\x0416\x4E2D-fond.bmp";
+  ASSERT_FALSE(AnsiHolds(foreign_name));
+  WriteBytes(scratch / foreign_name, "the same file");
+  const std::optional<std::string> safe = platform.AnsiSafePath(Utf8(scratch / foreign_name));
+  ASSERT_TRUE(safe.has_value()) << "an existing file: its short form";
+  EXPECT_TRUE(AnsiHolds(win32::Utf8ToWide(*safe))) << *safe;
+  EXPECT_EQ(ReadBytes(fs::path(win32::Utf8ToWide(*safe))), "the same file");
+  EXPECT_EQ(platform.AnsiSafePath(Utf8(scratch / (L"absent-" + foreign_name))), std::nullopt)
+      << "a missing file has no short form";
 }
 
 }  // namespace

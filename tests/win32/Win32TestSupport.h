@@ -1,5 +1,5 @@
-// Helpers shared by the win32 tests: the corpus folder, a scratch folder per test, file bytes,
-// recorded form events and a way to find a control's window by its place.
+// Helpers shared by the win32 tests: the corpus, a scratch folder per test, file bytes, the
+// events a form reports, and a control's window found by its place.
 #pragma once
 
 #include <windows.h>
@@ -7,17 +7,18 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
-#include <set>
+#include <map>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "platform/Layout.h"
 #include "platform/Platform.h"
+#include "platform/Win32Handles.h"
 #include "platform/Win32Text.h"
 
 namespace plumeroll::testing {
@@ -26,26 +27,39 @@ namespace fs = std::filesystem;
 
 inline std::string Utf8(const fs::path& path) { return win32::WideToUtf8(path.wstring()); }
 
-// The BMP corpus; PLUMEROLL_BMPSUITE in the environment overrides the built-in place.
-inline fs::path CorpusFolder() {
-  if (const wchar_t* from_environment = _wgetenv(L"PLUMEROLL_BMPSUITE")) {
-    return fs::path(from_environment);
-  }
-  return fs::path(win32::Utf8ToWide(PLUMEROLL_BMPSUITE));
+inline std::string Describe(const Failure& failure) {
+  return failure.Call + " failed with " + std::to_string(failure.Status);
 }
 
-inline std::vector<fs::path> CorpusFiles(const char* subfolder) {
+// The BMP corpus; PLUMEROLL_BMPSUITE in the environment overrides the built-in place.
+inline fs::path CorpusFolder() {
+  const wchar_t* from_environment = _wgetenv(L"PLUMEROLL_BMPSUITE");
+  return from_environment ? fs::path(from_environment)
+                          : fs::path(win32::Utf8ToWide(PLUMEROLL_BMPSUITE));
+}
+
+inline std::vector<fs::path> CorpusFiles(std::initializer_list<const char*> subfolders) {
   std::vector<fs::path> files;
-  std::error_code error;
-  for (const auto& entry : fs::directory_iterator(CorpusFolder() / subfolder, error)) {
-    if (entry.path().extension() == L".bmp") files.push_back(entry.path());
+  for (const char* subfolder : subfolders) {
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(CorpusFolder() / subfolder, error)) {
+      if (entry.path().extension() == L".bmp") files.push_back(entry.path());
+    }
   }
   std::sort(files.begin(), files.end());
   return files;
 }
 
-// A fresh, empty folder under the temporary folder for the test that is running, removed
-// when the test ends.
+inline std::string ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void WriteBytes(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// A fresh, empty folder for the running test, removed when the test ends.
 class ScratchFolder {
  public:
   ScratchFolder() {
@@ -67,91 +81,66 @@ class ScratchFolder {
   const fs::path& path() const { return path_; }
   fs::path operator/(const fs::path& name) const { return path_ / name; }
 
-  // The names in the folder (not recursive).
-  std::set<std::wstring> Names() const {
-    std::set<std::wstring> names;
-    for (const auto& entry : fs::directory_iterator(path_)) {
-      names.insert(entry.path().filename().wstring());
+  // Every file and folder inside, with a file's bytes: what a failed save must leave alone.
+  std::map<std::wstring, std::string> Contents() const {
+    std::map<std::wstring, std::string> contents;
+    for (const auto& entry : fs::recursive_directory_iterator(path_)) {
+      contents[entry.path().lexically_relative(path_).wstring()] =
+          entry.is_directory() ? "(folder)" : ReadBytes(entry.path());
     }
-    return names;
+    return contents;
   }
 
  private:
   fs::path path_;
 };
 
-inline std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void WriteBytes(const fs::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
 // What a form told its owner, in order: "Click name index" or "GotFocus name index".
-class RecordingEvents : public FormEvents {
- public:
+struct RecordingEvents : FormEvents {
   void Click(std::string_view control, int index) override {
     log.push_back("Click " + std::string(control) + " " + std::to_string(index));
-    if (on_click) on_click(control, index);
+    if (on_click) on_click(control);
   }
   void GotFocus(std::string_view control, int index) override {
     log.push_back("GotFocus " + std::string(control) + " " + std::to_string(index));
-    if (on_focus) on_focus(control, index);
   }
 
   std::vector<std::string> log;
-  std::function<void(std::string_view, int)> on_click;
-  std::function<void(std::string_view, int)> on_focus;
+  std::function<void(std::string_view)> on_click;
 };
 
-inline int ScreenDpiY() {
-  HDC screen = ::GetDC(nullptr);
-  const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
-  ::ReleaseDC(nullptr, screen);
-  return dpi;
-}
-
-inline int ScreenDpiX() {
-  HDC screen = ::GetDC(nullptr);
-  const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
-  ::ReleaseDC(nullptr, screen);
-  return dpi;
+// LOGPIXELSX or LOGPIXELSY of the screen.
+inline int ScreenDpi(int axis) {
+  const win32::WindowDc screen(nullptr);
+  return ::GetDeviceCaps(screen.get(), axis);
 }
 
 inline HWND FormWindow(const Form& form) { return reinterpret_cast<HWND>(form.hWnd()); }
 
-struct ChildSearch {
-  HWND form;
-  RECT wanted;
-  HWND found;
-};
-
-inline BOOL CALLBACK MatchChildPlace(HWND child, LPARAM context) {
-  auto* search = reinterpret_cast<ChildSearch*>(context);
-  if (::GetParent(child) != search->form) return TRUE;
-  RECT place{};
-  ::GetWindowRect(child, &place);
-  ::MapWindowPoints(nullptr, search->form, reinterpret_cast<POINT*>(&place), 2);
-  if (!::EqualRect(&place, &search->wanted)) return TRUE;
-  search->found = child;
-  return FALSE;
-}
-
-// The child window of form that lies exactly where the row says, or null.
+// The child window of the form that lies exactly where the row says, or null.
 inline HWND ChildAt(const Form& form, const ControlRow& row) {
-  const int dpi_x = ScreenDpiX();
-  const int dpi_y = ScreenDpiY();
+  const int dpi_x = ScreenDpi(LOGPIXELSX);
+  const int dpi_y = ScreenDpi(LOGPIXELSY);
   const int left = TwipsToPixels(row.Left, dpi_x);
   const int top = TwipsToPixels(row.Top, dpi_y);
-  ChildSearch search{FormWindow(form),
-                     {left, top, left + TwipsToPixels(row.Width, dpi_x),
-                      top + TwipsToPixels(row.Height, dpi_y)},
-                     nullptr};
-  ::EnumChildWindows(search.form, MatchChildPlace, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  const RECT wanted{left, top, left + TwipsToPixels(row.Width, dpi_x),
+                    top + TwipsToPixels(row.Height, dpi_y)};
+  const HWND parent = FormWindow(form);
+  for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    RECT place{};
+    ::GetWindowRect(child, &place);
+    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&place), 2);
+    if (::EqualRect(&place, &wanted)) return child;
+  }
+  return nullptr;
+}
+
+inline const ControlRow& RowOf(const FormLayout& layout, std::string_view name,
+                               int index = kNoIndex) {
+  for (const ControlRow& row : layout.Controls) {
+    if (row.Name == name && row.Index == index) return row;
+  }
+  throw std::out_of_range(std::string(name));
 }
 
 inline std::wstring WindowText(HWND window) {
