@@ -1,12 +1,12 @@
-// RecordingRegistry: a modRegistry double that records every registry call with its exact
-// arguments and result, and otherwise behaves as the in-memory registry it wraps. A function
-// can be made to fail: it then records the call and returns the scripted status, leaving its
-// arguments as they were.
+// RecordingRegistry: a modRegistry double that records every registry call with the arguments
+// that matter and its status, and otherwise behaves as the in-memory registry it wraps. A
+// function can be made to fail: it then records the call and returns the scripted status,
+// leaving its arguments as they were.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
-#include <iterator>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -18,20 +18,12 @@
 namespace plumeroll {
 
 struct RegCall {
-  std::string function;
+  std::string function{};
   RegHandle handle = 0;
-  std::optional<std::string> text;  // sub-key or value name; nullopt for a null pointer
-  std::uint32_t index = 0;          // enumeration index
-  bool reserved_null = true;        // the reserved argument (a pointer, or RegSetValueExA's 0)
-  bool type_pointer = false;        // a type out-parameter was passed (query, enumeration)
-  std::uint32_t type = 0;           // RegSetValueExA's type
-  // The data buffer (query, RegSetValueExA) or the name buffer (enumerations) as the callee
-  // found it: as many bytes as `size` says; nullopt for a null pointer.
-  std::optional<std::string> buffer;
-  std::optional<std::uint32_t> size;  // the size or capacity passed in; nullopt for a null pointer
-  std::optional<std::string> data_buffer;  // RegEnumValueA's data buffer, as `buffer`
-  std::optional<std::uint32_t> data_size;  // RegEnumValueA's data size passed in
-  bool class_and_time_null = true;         // RegEnumKeyExA's class, class size and time
+  std::optional<std::string> text{};  // sub-key or value name; nullopt for a null pointer
+  std::uint32_t type = 0;             // RegSetValueExA's type
+  std::string buffer{};               // the bytes RegSetValueExA was given
+  std::uint32_t size = 0;             // RegSetValueExA's size
   RegStatus status = 0;
   RegHandle result = 0;  // the handle RegOpenKeyA or RegCreateKeyA gave back
 };
@@ -42,11 +34,9 @@ class RecordingRegistry : public modRegistry {
   std::map<std::string, RegStatus> failures;  // function name -> status it returns
   std::vector<RegCall> calls;
 
-  std::vector<RegCall> CallsTo(const std::string& function) const {
-    std::vector<RegCall> found;
-    std::copy_if(calls.begin(), calls.end(), std::back_inserter(found),
-                 [&](const RegCall& call) { return call.function == function; });
-    return found;
+  std::size_t Count(const std::string& function) const {
+    return std::count_if(calls.begin(), calls.end(),
+                         [&](const RegCall& call) { return call.function == function; });
   }
   std::vector<std::string> Functions() const {
     std::vector<std::string> names;
@@ -55,114 +45,77 @@ class RecordingRegistry : public modRegistry {
   }
 
   RegStatus RegOpenKeyA(RegHandle hKey, const char* lpSubKey, RegHandle* phkResult) override {
-    RegCall& call = Record("RegOpenKeyA", hKey, lpSubKey);
-    if (!Failed(call)) call.status = store.RegOpenKeyA(hKey, lpSubKey, phkResult);
-    if (phkResult) call.result = *phkResult;
-    return call.status;
+    return Run(
+        {"RegOpenKeyA", hKey, Text(lpSubKey)},
+        [&] { return store.RegOpenKeyA(hKey, lpSubKey, phkResult); }, phkResult);
   }
   RegStatus RegCreateKeyA(RegHandle hKey, const char* lpSubKey, RegHandle* phkResult) override {
-    RegCall& call = Record("RegCreateKeyA", hKey, lpSubKey);
-    if (!Failed(call)) call.status = store.RegCreateKeyA(hKey, lpSubKey, phkResult);
-    if (phkResult) call.result = *phkResult;
-    return call.status;
+    return Run(
+        {"RegCreateKeyA", hKey, Text(lpSubKey)},
+        [&] { return store.RegCreateKeyA(hKey, lpSubKey, phkResult); }, phkResult);
   }
   RegStatus RegQueryValueExA(RegHandle hKey, const char* lpValueName, std::uint32_t* lpReserved,
                              std::uint32_t* lpType, std::uint8_t* lpData,
                              std::uint32_t* lpcbData) override {
-    RegCall& call = Record("RegQueryValueExA", hKey, lpValueName);
-    call.reserved_null = !lpReserved;
-    call.type_pointer = lpType != nullptr;
-    call.size = Optional(lpcbData);
-    call.buffer = Bytes(lpData, lpcbData);
-    if (Failed(call)) return call.status;
-    return call.status =
-               store.RegQueryValueExA(hKey, lpValueName, lpReserved, lpType, lpData, lpcbData);
+    return Run({"RegQueryValueExA", hKey, Text(lpValueName)}, [&] {
+      return store.RegQueryValueExA(hKey, lpValueName, lpReserved, lpType, lpData, lpcbData);
+    });
   }
   RegStatus RegSetValueExA(RegHandle hKey, const char* lpValueName, std::uint32_t Reserved,
                            std::uint32_t dwType, const std::uint8_t* lpData,
                            std::uint32_t cbData) override {
-    RegCall& call = Record("RegSetValueExA", hKey, lpValueName);
-    call.reserved_null = Reserved == 0;
-    call.type = dwType;
-    call.size = cbData;
-    call.buffer = Bytes(lpData, &cbData);
-    if (Failed(call)) return call.status;
-    return call.status = store.RegSetValueExA(hKey, lpValueName, Reserved, dwType, lpData, cbData);
+    return Run(
+        {"RegSetValueExA", hKey, Text(lpValueName), dwType,
+         lpData ? std::string(reinterpret_cast<const char*>(lpData), cbData) : "", cbData},
+        [&] { return store.RegSetValueExA(hKey, lpValueName, Reserved, dwType, lpData, cbData); });
   }
   RegStatus RegDeleteValueA(RegHandle hKey, const char* lpValueName) override {
-    RegCall& call = Record("RegDeleteValueA", hKey, lpValueName);
-    if (Failed(call)) return call.status;
-    return call.status = store.RegDeleteValueA(hKey, lpValueName);
+    return Run({"RegDeleteValueA", hKey, Text(lpValueName)},
+               [&] { return store.RegDeleteValueA(hKey, lpValueName); });
   }
   RegStatus RegCloseKey(RegHandle hKey) override {
-    RegCall& call = Record("RegCloseKey", hKey, nullptr);
-    if (Failed(call)) return call.status;
-    return call.status = store.RegCloseKey(hKey);
+    return Run({"RegCloseKey", hKey}, [&] { return store.RegCloseKey(hKey); });
   }
   RegStatus RegDeleteKeyA(RegHandle hKey, const char* lpSubKey) override {
-    RegCall& call = Record("RegDeleteKeyA", hKey, lpSubKey);
-    if (Failed(call)) return call.status;
-    return call.status = store.RegDeleteKeyA(hKey, lpSubKey);
+    return Run({"RegDeleteKeyA", hKey, Text(lpSubKey)},
+               [&] { return store.RegDeleteKeyA(hKey, lpSubKey); });
   }
   RegStatus RegEnumKeyExA(RegHandle hKey, std::uint32_t dwIndex, char* lpName,
                           std::uint32_t* lpcchName, std::uint32_t* lpReserved, char* lpClass,
                           std::uint32_t* lpcchClass, void* lpftLastWriteTime) override {
-    RegCall& call = Record("RegEnumKeyExA", hKey, nullptr);
-    call.index = dwIndex;
-    call.reserved_null = !lpReserved;
-    call.size = Optional(lpcchName);
-    call.buffer = Bytes(lpName, lpcchName);
-    call.class_and_time_null = !lpClass && !lpcchClass && !lpftLastWriteTime;
-    if (Failed(call)) return call.status;
-    return call.status = store.RegEnumKeyExA(hKey, dwIndex, lpName, lpcchName, lpReserved, lpClass,
-                                             lpcchClass, lpftLastWriteTime);
+    return Run({"RegEnumKeyExA", hKey, std::nullopt}, [&] {
+      return store.RegEnumKeyExA(hKey, dwIndex, lpName, lpcchName, lpReserved, lpClass, lpcchClass,
+                                 lpftLastWriteTime);
+    });
   }
   RegStatus RegEnumValueA(RegHandle hKey, std::uint32_t dwIndex, char* lpValueName,
                           std::uint32_t* lpcchValueName, std::uint32_t* lpReserved,
                           std::uint32_t* lpType, std::uint8_t* lpData,
                           std::uint32_t* lpcbData) override {
-    RegCall& call = Record("RegEnumValueA", hKey, nullptr);
-    call.index = dwIndex;
-    call.reserved_null = !lpReserved;
-    call.type_pointer = lpType != nullptr;
-    call.size = Optional(lpcchValueName);
-    call.buffer = Bytes(lpValueName, lpcchValueName);
-    call.data_size = Optional(lpcbData);
-    call.data_buffer = Bytes(lpData, lpcbData);
-    if (Failed(call)) return call.status;
-    return call.status = store.RegEnumValueA(hKey, dwIndex, lpValueName, lpcchValueName, lpReserved,
-                                             lpType, lpData, lpcbData);
+    return Run({"RegEnumValueA", hKey, std::nullopt}, [&] {
+      return store.RegEnumValueA(hKey, dwIndex, lpValueName, lpcchValueName, lpReserved, lpType,
+                                 lpData, lpcbData);
+    });
   }
   std::intptr_t ShellExecuteA(std::intptr_t hwnd, const char* lpOperation, const char* lpFile,
                               const char* lpParameters, const char* lpDirectory,
                               std::int32_t nShowCmd) override {
-    Record("ShellExecuteA", hwnd, lpFile);
     return store.ShellExecuteA(hwnd, lpOperation, lpFile, lpParameters, lpDirectory, nShowCmd);
   }
   std::string AnsiFromUtf8(std::string_view text) override { return store.AnsiFromUtf8(text); }
   std::string Utf8FromAnsi(std::string_view bytes) override { return store.Utf8FromAnsi(bytes); }
 
  private:
-  RegCall& Record(const char* function, RegHandle handle, const char* text) {
-    RegCall& call = calls.emplace_back();
-    call.function = function;
-    call.handle = handle;
-    if (text) call.text = text;
-    return call;
+  static std::optional<std::string> Text(const char* text) {
+    return text ? std::optional<std::string>(text) : std::nullopt;
   }
-  bool Failed(RegCall& call) const {
+  // Records the call, then makes it (unless it is scripted to fail).
+  RegStatus Run(RegCall call, const std::function<RegStatus()>& forward,
+                const RegHandle* result = nullptr) {
     const auto failure = failures.find(call.function);
-    if (failure == failures.end()) return false;
-    call.status = failure->second;
-    return true;
-  }
-  static std::optional<std::uint32_t> Optional(const std::uint32_t* value) {
-    return value ? std::optional<std::uint32_t>(*value) : std::nullopt;
-  }
-  template <class Byte>
-  static std::optional<std::string> Bytes(const Byte* buffer, const std::uint32_t* size) {
-    if (!buffer) return std::nullopt;
-    return std::string(reinterpret_cast<const char*>(buffer), size ? *size : 0);
+    call.status = failure != failures.end() ? failure->second : forward();
+    if (result) call.result = *result;
+    return calls.emplace_back(std::move(call)).status;
   }
 };
 
