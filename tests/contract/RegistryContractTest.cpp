@@ -1,9 +1,8 @@
-// The registry contract: the behaviour of the modRegistry functions that the program and its
-// in-memory registry rely on, and the nine operations over them. Every case runs against each
-// backend of the build, under a scratch key of HKEY_CURRENT_USER that each case creates anew
-// and removes. Out-parameters and buffers start as sentinels (0xdeadbeef, 0xbd bytes) so that
-// a value left alone is told from a value written. Enumeration order is the platform's own:
-// names are compared sorted.
+// The registry contract: the behaviour of the modRegistry functions that the program relies on,
+// and the nine operations over them. Every case runs against each backend of the build, under a
+// scratch key of HKEY_CURRENT_USER that each case creates anew and removes. Out-parameters and
+// buffers start as sentinels (0xdeadbeef, 0xbd bytes) so that a value left alone is told from a
+// value written. Enumeration order is the platform's own: names are compared sorted.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -29,10 +28,8 @@ constexpr RegHandle kHkcu = kHkeyCurrentUser;
 constexpr char kScratch[] = "Software\\PlumerollContractTest";
 constexpr char kScratchPath[] = "HKEY_CURRENT_USER\\Software\\PlumerollContractTest";
 constexpr std::uint32_t kSentinel = 0xdeadbeef;
-constexpr RegHandle kSentinelHandle = 0xdeadbeef;
 constexpr std::uint8_t kFill = 0xbd;
 constexpr RegStatus kErrorBadPathname = 161;
-constexpr std::uint32_t kRegExpandSz = 2;
 constexpr std::uint32_t kRegBinary = 3;
 constexpr std::uint32_t kRegMultiSz = 7;
 
@@ -54,25 +51,17 @@ Strings Sorted(Strings names) {
   return names;
 }
 
-Strings Upper(Strings names) {
-  for (std::string& name : names) {
-    for (char& c : name) c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-  }
-  return names;
-}
-
 // Deletes a key and all below it, the deepest keys first. A missing key is no error.
 RegStatus DeleteTree(modRegistry& api, RegHandle parent, const std::string& name) {
   RegHandle key = 0;
   const RegStatus status = api.RegOpenKeyA(parent, name.c_str(), &key);
-  if (status == kErrorFileNotFound) return kErrorSuccess;
-  if (status != kErrorSuccess) return status;
+  if (status != kErrorSuccess) return status == kErrorFileNotFound ? kErrorSuccess : status;
   char child[256];
-  std::uint32_t length = sizeof child;
-  while (api.RegEnumKeyExA(key, 0, child, &length, nullptr, nullptr, nullptr, nullptr) ==
-             kErrorSuccess &&
-         DeleteTree(api, key, child) == kErrorSuccess) {
-    length = sizeof child;
+  for (std::uint32_t length = sizeof child;
+       api.RegEnumKeyExA(key, 0, child, &length, nullptr, nullptr, nullptr, nullptr) ==
+           kErrorSuccess &&
+       DeleteTree(api, key, child) == kErrorSuccess;
+       length = sizeof child) {
   }
   api.RegCloseKey(key);
   return api.RegDeleteKeyA(parent, name.c_str());
@@ -114,7 +103,7 @@ class RegistryContract : public testing::TestWithParam<Backend> {
     if (status == kErrorSuccess) api().RegCloseKey(key);
     return status == kErrorSuccess;
   }
-  // The size of a value's data, or the status when it cannot be read.
+  // The size of a value's data, or the sentinel when it cannot be read.
   std::uint32_t SizeOf(RegHandle key, const char* name) {
     std::uint32_t size = kSentinel;
     const RegStatus status = api().RegQueryValueExA(key, name, nullptr, nullptr, nullptr, &size);
@@ -132,11 +121,10 @@ class RegistryContract : public testing::TestWithParam<Backend> {
               : api().RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
       if (status != kErrorSuccess) {
         EXPECT_EQ(status, kErrorNoMoreItems);
-        break;
+        return Sorted(names);
       }
       names.emplace_back(name, length);
     }
-    return Sorted(names);
   }
 
   RegHandle scratch_ = 0;
@@ -146,245 +134,103 @@ class RegistryContract : public testing::TestWithParam<Backend> {
   std::vector<RegHandle> owned_;
 };
 
-TEST_P(RegistryContract, OpenKey) {
-  Create("Alpha\\Beta");
-  RegHandle key = kSentinelHandle, other = kSentinelHandle;
-  {
-    SCOPED_TRACE("an existing key opens, each time with a new handle");
-    EXPECT_EQ(api().RegOpenKeyA(scratch_, "Alpha", &key), kErrorSuccess);
-    EXPECT_EQ(api().RegOpenKeyA(scratch_, "Alpha", &other), kErrorSuccess);
-    EXPECT_NE(key, other);
-    EXPECT_EQ(api().RegCloseKey(key), kErrorSuccess);
-    EXPECT_EQ(api().RegCloseKey(other), kErrorSuccess);
-  }
-  for (const char* path : {"alpha\\BETA", "Alpha\\Beta\\\\"}) {
+TEST_P(RegistryContract, OpenAndCreateKeys) {
+  const RegHandle created = Create("One\\Two");  // every missing key on the path
+  Set(created, "Value", "x");
+  RegHandle key = kSentinel;
+  for (const char* path : {"one\\TWO", "One\\Two\\\\"}) {
     SCOPED_TRACE(std::string("any letter case, trailing backslashes: ") + path);
     EXPECT_EQ(api().RegOpenKeyA(scratch_, path, &key), kErrorSuccess);
+    EXPECT_EQ(SizeOf(key, "Value"), 2u);
     EXPECT_EQ(api().RegCloseKey(key), kErrorSuccess);
+    EXPECT_EQ(SizeOf(Create(path), "Value"), 2u) << "created again: opened";
   }
-  {
-    SCOPED_TRACE("a missing key: 2 and a null handle; nothing is created");
-    key = kSentinelHandle;
-    EXPECT_EQ(api().RegOpenKeyA(scratch_, "Alpha\\Missing", &key), kErrorFileNotFound);
-    EXPECT_EQ(key, 0);
-    EXPECT_EQ(Names(scratch_, false), Strings{"Alpha"});
-  }
-  for (const char* empty : {static_cast<const char*>(nullptr), ""}) {
-    SCOPED_TRACE(empty ? "empty sub-key: the handle given comes back"
-                       : "null sub-key: the handle given comes back");
-    key = kSentinelHandle;
-    EXPECT_EQ(api().RegOpenKeyA(kHkcu, empty, &key), kErrorSuccess);
-    EXPECT_EQ(key, kHkcu);
-  }
-  key = kSentinelHandle;
+  EXPECT_EQ(Names(scratch_, false), Strings{"One"});
+  // An empty sub-key: the handle given comes back.
+  EXPECT_EQ(api().RegOpenKeyA(kHkcu, "", &key), kErrorSuccess);
+  EXPECT_EQ(key, kHkcu);
   EXPECT_EQ(api().RegOpenKeyA(scratch_, "", &key), kErrorSuccess);
   EXPECT_EQ(key, scratch_);  // the same handle: it is not closed again
-  {
-    SCOPED_TRACE("null parent");
-    key = kSentinelHandle;
-    EXPECT_EQ(api().RegOpenKeyA(0, nullptr, &key), kErrorSuccess);
-    EXPECT_EQ(key, 0);
-    key = kSentinelHandle;
-    EXPECT_EQ(api().RegOpenKeyA(0, "Software", &key), kErrorInvalidHandle);
-    EXPECT_EQ(key, kSentinelHandle);
-  }
-  EXPECT_EQ(api().RegOpenKeyA(scratch_, "Alpha", nullptr), kErrorInvalidParameter);
-  EXPECT_EQ(api().RegOpenKeyA(scratch_, "\\Alpha", &key), kErrorBadPathname);
+
+  // A missing key: 2 and a null handle; a leading backslash: 161; nothing made.
+  key = kSentinel;
+  EXPECT_EQ(api().RegOpenKeyA(scratch_, "One\\Missing", &key), kErrorFileNotFound);
+  EXPECT_EQ(key, 0);
+  EXPECT_EQ(api().RegOpenKeyA(scratch_, "\\One", &key), kErrorBadPathname);
+  EXPECT_EQ(api().RegCreateKeyA(scratch_, "\\Lead", &key), kErrorBadPathname);
+  EXPECT_EQ(Names(scratch_, false), Strings{"One"});
 }
 
-TEST_P(RegistryContract, CreateKey) {
-  {
-    SCOPED_TRACE("every missing key on the path is created");
-    const RegHandle key = Create("One\\Two\\Three");
-    Set(key, "Value", std::string("x", 2));
-    EXPECT_TRUE(Exists("One\\Two"));
-  }
-  {
-    SCOPED_TRACE("an existing key is opened, whatever the letter case");
-    const RegHandle key = Create("one\\TWO\\three");
-    EXPECT_EQ(SizeOf(key, "Value"), 2u);
-    EXPECT_EQ(Names(scratch_, false).size(), 1u);
-  }
-  {
-    SCOPED_TRACE("trailing backslashes are ignored");
-    Create("Trail\\\\");
-    EXPECT_TRUE(Exists("Trail"));
-  }
-  {
-    SCOPED_TRACE("a leading backslash: 161, nothing created");
-    RegHandle key = kSentinelHandle;
-    EXPECT_EQ(api().RegCreateKeyA(scratch_, "\\Lead", &key), kErrorBadPathname);
-    EXPECT_FALSE(Exists("Lead"));
-  }
-}
-
-TEST_P(RegistryContract, QueryValue) {
+TEST_P(RegistryContract, SetThenQueryTheSizeThenTheData) {
   const RegHandle key = Create("Query");
   Set(key, "Text", std::string("abc", 4));
   std::uint8_t buffer[8];
   std::uint32_t type = kSentinel, size = kSentinel;
-  {
-    SCOPED_TRACE("size query: the size, NUL included, and the type");
-    EXPECT_EQ(api().RegQueryValueExA(key, "Text", nullptr, &type, nullptr, &size), kErrorSuccess);
-    EXPECT_EQ(size, 4u);
-    EXPECT_EQ(type, kRegSz);
-  }
-  {
-    SCOPED_TRACE("a buffer of that size gets the data, and nothing beyond them");
+  // Size query: the size, NUL included, and the type.
+  EXPECT_EQ(api().RegQueryValueExA(key, "Text", nullptr, &type, nullptr, &size), kErrorSuccess);
+  EXPECT_EQ(size, 4u);
+  EXPECT_EQ(type, kRegSz);
+
+  // Then a buffer of that size gets the data, and nothing beyond them, even when they lack
+  // their NUL; zero bytes leave it untouched; embedded NULs come back as stored.
+  ASSERT_EQ(api().RegSetValueExA(key, "Bare", 0, kRegSz, Bytes("abcde"), 4), kErrorSuccess);
+  Set(key, "Empty", "");
+  Set(key, "Multi", std::string("ab\0cd\0", 7), kRegMultiSz);
+  const std::pair<const char*, std::string> cases[] = {
+      {"Text", std::string("abc", 4)}, {"Bare", "abcd"}, {"Empty", ""}, {"Multi", {"ab\0cd\0", 7}}};
+  for (const auto& [name, data] : cases) {
+    SCOPED_TRACE(name);
     std::memset(buffer, kFill, sizeof buffer);
-    size = 4;
-    EXPECT_EQ(api().RegQueryValueExA(key, "Text", nullptr, &type, buffer, &size), kErrorSuccess);
-    EXPECT_EQ(size, 4u);
-    EXPECT_EQ(std::memcmp(buffer, "abc", 4), 0);
-    EXPECT_EQ(buffer[4], kFill);
+    size = static_cast<std::uint32_t>(data.size());
+    EXPECT_EQ(api().RegQueryValueExA(key, name, nullptr, &type, buffer, &size), kErrorSuccess);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), size), data);
+    EXPECT_EQ(buffer[size], kFill);
   }
-  {
-    SCOPED_TRACE("a buffer too small: 234 and the size needed");
-    size = 2;
-    EXPECT_EQ(api().RegQueryValueExA(key, "Text", nullptr, &type, buffer, &size), kErrorMoreData);
-    EXPECT_EQ(size, 4u);
-  }
-  {
-    SCOPED_TRACE("a missing value: 2; the size is cleared only by a size query");
-    size = kSentinel;
-    EXPECT_EQ(api().RegQueryValueExA(key, "Missing", nullptr, nullptr, nullptr, &size),
-              kErrorFileNotFound);
-    EXPECT_EQ(size, 0u);
-    size = sizeof buffer;
-    EXPECT_EQ(api().RegQueryValueExA(key, "Missing", nullptr, nullptr, buffer, &size),
-              kErrorFileNotFound);
-    EXPECT_EQ(size, sizeof buffer);
-    EXPECT_EQ(api().RegQueryValueExA(key, "Missing", nullptr, nullptr, nullptr, nullptr),
-              kErrorFileNotFound);
-    EXPECT_EQ(api().RegQueryValueExA(key, "Text", nullptr, nullptr, nullptr, nullptr),
-              kErrorSuccess);
-  }
-  {
-    SCOPED_TRACE("a string stored without its NUL: ended only when a spare byte allows");
-    ASSERT_EQ(api().RegSetValueExA(key, "Bare", 0, kRegSz, Bytes("abcde"), 4), kErrorSuccess);
-    EXPECT_EQ(SizeOf(key, "Bare"), 4u);
-    for (const std::uint32_t offered : {4u, 5u}) {
-      std::memset(buffer, kFill, sizeof buffer);
-      size = offered;
-      EXPECT_EQ(api().RegQueryValueExA(key, "Bare", nullptr, nullptr, buffer, &size),
-                kErrorSuccess);
-      EXPECT_EQ(size, 4u);
-      EXPECT_EQ(std::memcmp(buffer, "abcd", 4), 0);
-      EXPECT_EQ(buffer[4], offered == 4 ? kFill : 0) << "offered " << offered;
-    }
-  }
-  {
-    SCOPED_TRACE("zero bytes: size 0, the buffer untouched");
-    Set(key, "Empty", "");
-    std::memset(buffer, kFill, sizeof buffer);
-    size = sizeof buffer;
-    EXPECT_EQ(api().RegQueryValueExA(key, "Empty", nullptr, nullptr, buffer, &size), kErrorSuccess);
-    EXPECT_EQ(size, 0u);
-    EXPECT_EQ(buffer[0], kFill);
-  }
-  {
-    SCOPED_TRACE("embedded NULs come back as stored");
-    const std::string multi("ab\0cd\0", 7);
-    Set(key, "Multi", multi, kRegMultiSz);
-    size = sizeof buffer;
-    EXPECT_EQ(api().RegQueryValueExA(key, "Multi", nullptr, nullptr, buffer, &size), kErrorSuccess);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), size), multi);
-  }
-  {
-    SCOPED_TRACE("the unnamed default value: none until it is set");
-    EXPECT_EQ(SizeOf(key, ""), kSentinel);
-    EXPECT_EQ(SizeOf(key, nullptr), kSentinel);
-    Set(key, nullptr, std::string("d", 2));
-    EXPECT_EQ(SizeOf(key, ""), 2u);
-    EXPECT_EQ(SizeOf(key, nullptr), 2u);
-  }
+  // A missing value: 2; the unnamed default value: none until it is set.
+  EXPECT_EQ(api().RegQueryValueExA(key, "Missing", nullptr, nullptr, nullptr, &size),
+            kErrorFileNotFound);
+  EXPECT_EQ(SizeOf(key, ""), kSentinel);
+  Set(key, nullptr, std::string("d", 2));
+  EXPECT_EQ(SizeOf(key, ""), 2u);
+
+  // A value's type can change.
+  Set(key, "Text", "\x01\x02\x03", kRegBinary);
+  EXPECT_EQ(api().RegQueryValueExA(key, "Text", nullptr, &type, nullptr, &size), kErrorSuccess);
+  EXPECT_EQ(type, kRegBinary);
+  EXPECT_EQ(size, 3u);
 }
 
-TEST_P(RegistryContract, SetValue) {
-  const RegHandle key = Create("Set");
-  const char* const text = "ThisNeverBreaks";
-  {
-    SCOPED_TRACE("a size that counts the NUL is kept");
-    ASSERT_EQ(api().RegSetValueExA(key, "Counted", 0, kRegSz, Bytes(text), 16), kErrorSuccess);
-    EXPECT_EQ(SizeOf(key, "Counted"), 16u);
-  }
-  {
-    SCOPED_TRACE("a size that leaves out the NUL, with a zero byte after: the NUL is added");
-    ASSERT_EQ(api().RegSetValueExA(key, "Uncounted", 0, kRegSz, Bytes(text), 15), kErrorSuccess);
-    EXPECT_EQ(SizeOf(key, "Uncounted"), 16u);
-  }
-  {
-    SCOPED_TRACE("size 0 stores no bytes, with or without data");
-    ASSERT_EQ(api().RegSetValueExA(key, "Zero", 0, kRegSz, Bytes(text), 0), kErrorSuccess);
-    EXPECT_EQ(SizeOf(key, "Zero"), 0u);
-    for (const std::uint32_t type : {kRegSz, kRegExpandSz, kRegBinary}) {
-      ASSERT_EQ(api().RegSetValueExA(key, "Null", 0, type, nullptr, 0), kErrorSuccess) << type;
-      std::uint32_t stored = kSentinel;
-      EXPECT_EQ(api().RegQueryValueExA(key, "Null", nullptr, &stored, nullptr, nullptr),
-                kErrorSuccess);
-      EXPECT_EQ(stored, type);
-      EXPECT_EQ(SizeOf(key, "Null"), 0u);
-    }
-  }
-  {
-    SCOPED_TRACE("the type of a value can change");
-    Set(key, "Changing", std::string("a", 2));
-    Set(key, "Changing", "\x01\x02\x03", kRegBinary);
-    std::uint32_t type = kSentinel;
-    EXPECT_EQ(api().RegQueryValueExA(key, "Changing", nullptr, &type, nullptr, nullptr),
-              kErrorSuccess);
-    EXPECT_EQ(type, kRegBinary);
-    EXPECT_EQ(SizeOf(key, "Changing"), 3u);
-  }
-}
+TEST_P(RegistryContract, DeleteValuesAndKeys) {
+  const RegHandle values = Create("Values");
+  Set(values, "Kept", "k");
+  Set(values, "Gone", "g");
+  Set(values, "", "default");
+  EXPECT_EQ(api().RegDeleteValueA(values, "Missing"), kErrorFileNotFound);
+  EXPECT_EQ(api().RegDeleteValueA(values, "Gone"), kErrorSuccess);
+  EXPECT_EQ(api().RegDeleteValueA(values, ""), kErrorSuccess);  // the default value
+  EXPECT_EQ(Names(values, true), Strings{"Kept"});
 
-TEST_P(RegistryContract, DeleteValue) {
-  const RegHandle key = Create("Values");
-  Set(key, "Kept", "k");
-  Set(key, "Gone", "g");
-  Set(key, "", "default");
-  EXPECT_EQ(api().RegDeleteValueA(key, "Missing"), kErrorFileNotFound);
-  EXPECT_EQ(api().RegDeleteValueA(key, "Gone"), kErrorSuccess);
-  EXPECT_EQ(SizeOf(key, "Gone"), kSentinel);
-  EXPECT_EQ(api().RegDeleteValueA(key, ""), kErrorSuccess);  // the default value
-  EXPECT_EQ(SizeOf(key, nullptr), kSentinel);
-  EXPECT_EQ(Names(key, true), Strings{"Kept"});
-}
-
-TEST_P(RegistryContract, DeleteKey) {
   Create("Parent\\Child");
-  Create("Lone");
-  EXPECT_EQ(api().RegDeleteKeyA(scratch_, nullptr), kErrorInvalidParameter);
   EXPECT_NE(api().RegDeleteKeyA(scratch_, "Missing"), kErrorSuccess);
-  {
-    SCOPED_TRACE("a key with sub-keys: 5, nothing deleted");
-    EXPECT_EQ(api().RegDeleteKeyA(scratch_, "Parent"), kErrorAccessDenied);
-    EXPECT_TRUE(Exists("Parent\\Child"));
-  }
-  {
-    SCOPED_TRACE("by name, in any letter case");
-    EXPECT_EQ(api().RegDeleteKeyA(scratch_, "PARENT\\child"), kErrorSuccess);
-    EXPECT_FALSE(Exists("Parent\\Child"));
-    EXPECT_EQ(api().RegDeleteKeyA(scratch_, "parent"), kErrorSuccess);
-  }
-  {
-    SCOPED_TRACE("an empty sub-key: the handle's own key, values and all");
-    RegHandle key = 0;
-    ASSERT_EQ(api().RegOpenKeyA(scratch_, "Lone", &key), kErrorSuccess);
-    Set(key, "Value", "v");
-    EXPECT_EQ(api().RegDeleteKeyA(key, ""), kErrorSuccess);
-    EXPECT_FALSE(Exists("Lone"));
-    EXPECT_EQ(api().RegCloseKey(key), kErrorSuccess);
-  }
+  // A key with sub-keys: 5, nothing deleted.
+  EXPECT_EQ(api().RegDeleteKeyA(scratch_, "Parent"), kErrorAccessDenied);
+  EXPECT_TRUE(Exists("Parent\\Child"));
+
+  // By name, in any letter case.
+  EXPECT_EQ(api().RegDeleteKeyA(scratch_, "PARENT\\child"), kErrorSuccess);
+  EXPECT_EQ(api().RegDeleteKeyA(scratch_, "parent"), kErrorSuccess);
+
+  // An empty sub-key: the handle's own key, values and all.
+  EXPECT_EQ(api().RegDeleteKeyA(values, ""), kErrorSuccess);
   EXPECT_EQ(Names(scratch_, false), Strings{});
 }
 
-TEST_P(RegistryContract, DeletedKeyHandle) {
-  RegHandle key = 0, other = kSentinelHandle;
+TEST_P(RegistryContract, HandlesOfClosedAndDeletedKeys) {
+  RegHandle key = 0, other = kSentinel;
   ASSERT_EQ(api().RegCreateKeyA(scratch_, "Doomed", &key), kErrorSuccess);
   Set(key, "Value", "v");
   ASSERT_EQ(api().RegDeleteKeyA(key, ""), kErrorSuccess);
-
+  // A deleted key's handle: 1018, until it is closed.
   char name[32];
   std::uint32_t length = sizeof name, size = 0;
   EXPECT_EQ(api().RegEnumKeyExA(key, 0, name, &length, nullptr, nullptr, nullptr, nullptr),
@@ -395,139 +241,64 @@ TEST_P(RegistryContract, DeletedKeyHandle) {
   EXPECT_EQ(api().RegQueryValueExA(key, "Value", nullptr, nullptr, nullptr, &size),
             kErrorKeyDeleted);
   EXPECT_EQ(api().RegSetValueExA(key, "Value", 0, kRegSz, Bytes("v"), 2), kErrorKeyDeleted);
-  EXPECT_EQ(api().RegOpenKeyA(key, "Sub", &other), kErrorKeyDeleted);
   EXPECT_EQ(api().RegCreateKeyA(key, "Sub", &other), kErrorKeyDeleted);
-  EXPECT_EQ(api().RegDeleteKeyA(key, ""), kErrorKeyDeleted);
   EXPECT_FALSE(Exists("Doomed"));
-  EXPECT_EQ(api().RegCloseKey(key), kErrorSuccess);  // it must still be closed
-}
-
-TEST_P(RegistryContract, CloseKey) {
-  RegHandle key = 0;
-  ASSERT_EQ(api().RegOpenKeyA(kHkcu, kScratch, &key), kErrorSuccess);
   EXPECT_EQ(api().RegCloseKey(key), kErrorSuccess);
+
+  // A handle closed twice, and the null handle: 6.
   EXPECT_EQ(api().RegCloseKey(key), kErrorInvalidHandle);
   EXPECT_EQ(api().RegCloseKey(0), kErrorInvalidHandle);
 }
 
-TEST_P(RegistryContract, EnumerateKeys) {
-  const Strings names = {"b", "_u", "A", "Zeta", "alpha2"};
-  for (const std::string& name : names) Create(name.c_str());
-  EXPECT_EQ(Names(scratch_, false), Sorted(names));
-
-  Create("Single\\LongName");
-  const RegHandle single = Create("Single");
-  char name[32];
-  std::memset(name, kFill, sizeof name);
-  std::uint32_t length = sizeof name;
-  {
-    SCOPED_TRACE("the name and its NUL; the length without the NUL");
-    EXPECT_EQ(api().RegEnumKeyExA(single, 0, name, &length, nullptr, nullptr, nullptr, nullptr),
-              kErrorSuccess);
-    EXPECT_EQ(length, 8u);
-    EXPECT_STREQ(name, "LongName");
-  }
-  length = 4;
-  EXPECT_EQ(api().RegEnumKeyExA(single, 0, name, &length, nullptr, nullptr, nullptr, nullptr),
-            kErrorMoreData);
-  length = sizeof name;
-  EXPECT_EQ(api().RegEnumKeyExA(single, 1, name, &length, nullptr, nullptr, nullptr, nullptr),
-            kErrorNoMoreItems);
-}
-
-TEST_P(RegistryContract, EnumerateValues) {
+TEST_P(RegistryContract, EnumerateKeysAndValues) {
+  // Names takes each name by its length, the NUL left out, and expects 259 at the end.
   const RegHandle key = Create("Enum");
-  const std::string data("0123456789", 11);
-  Set(key, "Test", data);
-  char name[32];
-  std::uint8_t buffer[32];
-  std::uint32_t length, size, type;
-  auto reset = [&] {
-    std::memset(name, kFill, sizeof name);
-    std::memset(buffer, kFill, sizeof buffer);
-    length = sizeof name;
-    size = sizeof buffer;
-    type = kSentinel;
-  };
-  {
-    SCOPED_TRACE("name, type and data; the name's length without its NUL");
-    reset();
-    EXPECT_EQ(api().RegEnumValueA(key, 0, name, &length, nullptr, &type, buffer, &size),
-              kErrorSuccess);
-    EXPECT_EQ(length, 4u);
-    EXPECT_STREQ(name, "Test");
-    EXPECT_EQ(type, kRegSz);
-    EXPECT_EQ(size, 11u);
-    EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), size), data);
-  }
-  {
-    SCOPED_TRACE("a name buffer too small: 234, the length kept, the data size given");
-    reset();
-    length = 2;
-    EXPECT_EQ(api().RegEnumValueA(key, 0, name, &length, nullptr, &type, buffer, &size),
-              kErrorMoreData);
-    EXPECT_EQ(length, 2u);
-    EXPECT_EQ(size, 11u);
-  }
-  {
-    SCOPED_TRACE("a data buffer too small: 234, the data size given, the name not filled");
-    reset();
-    size = 4;
-    EXPECT_EQ(api().RegEnumValueA(key, 0, name, &length, nullptr, &type, buffer, &size),
-              kErrorMoreData);
-    EXPECT_EQ(size, 11u);
-    EXPECT_EQ(length, sizeof name);
-    EXPECT_EQ(static_cast<std::uint8_t>(name[0]), kFill);
-  }
-  {
-    SCOPED_TRACE("no data buffer: the data size only");
-    reset();
-    size = kSentinel;
-    EXPECT_EQ(api().RegEnumValueA(key, 0, name, &length, nullptr, nullptr, nullptr, &size),
-              kErrorSuccess);
-    EXPECT_EQ(size, 11u);
-  }
-  reset();
-  EXPECT_EQ(api().RegEnumValueA(key, 0, nullptr, &length, nullptr, nullptr, nullptr, nullptr),
-            kErrorInvalidParameter);
-  EXPECT_EQ(api().RegEnumValueA(key, 0, name, nullptr, nullptr, nullptr, nullptr, nullptr),
-            kErrorInvalidParameter);
-  EXPECT_EQ(api().RegEnumValueA(key, 1, name, &length, nullptr, nullptr, nullptr, nullptr),
-            kErrorNoMoreItems);
+  for (const char* name : {"b", "_u", "A", "LongName"})
+    Create((std::string("Enum\\") + name).c_str());
+  for (const char* name : {"b", "_u", "A", ""}) Set(key, name, "x");
+  EXPECT_EQ(Names(key, false), Sorted({"b", "_u", "A", "LongName"}));
+  EXPECT_EQ(Names(key, true), Sorted({"b", "_u", "A", ""}));
 
-  for (const char* other : {"b", "_u", "A", ""}) Set(key, other, "x");
-  EXPECT_EQ(Names(key, true), Sorted({"Test", "b", "_u", "A", ""}));
+  const RegHandle single = Create("Single");
+  Set(single, "Test", std::string("0123456789", 11));
+  char name[32];
+  std::uint8_t buffer[4];
+  std::uint32_t length = sizeof name, size = 0;
+  // No data buffer: the data size only.
+  EXPECT_EQ(api().RegEnumValueA(single, 0, name, &length, nullptr, nullptr, nullptr, &size),
+            kErrorSuccess);
+  EXPECT_EQ(size, 11u);
+  // A data buffer too small: 234, the data size given, the name neither filled nor measured.
+  std::memset(name, kFill, sizeof name);
+  length = sizeof name;
+  size = sizeof buffer;
+  EXPECT_EQ(api().RegEnumValueA(single, 0, name, &length, nullptr, nullptr, buffer, &size),
+            kErrorMoreData);
+  EXPECT_EQ(size, 11u);
+  EXPECT_EQ(length, sizeof name);
+  EXPECT_EQ(static_cast<std::uint8_t>(name[0]), kFill);
 }
 
 TEST_P(RegistryContract, ValueOperations) {
   RegistryOperations ops(api());
   const std::string toolbar = std::string(kScratchPath) + "\\Toolbar\\Deeper";
   const char* const path18 = "C:\\Pics\\paper1.bmp";
-  {
-    SCOPED_TRACE("WriteKeyValue creates the missing keys; ReadKeyValue gives the text back");
-    ops.WriteKeyValue(toolbar, "BackBitmap", path18);
-    ops.WriteKeyValue(toolbar, "Empty", "");
-    EXPECT_EQ(ops.ReadKeyValue(toolbar, "BackBitmap"), path18);
-    EXPECT_EQ(ops.ReadKeyValue(toolbar, "Empty"), "");
-    EXPECT_EQ(Upper(Names(scratch_, false)), Strings{"TOOLBAR"});
-  }
-  RegHandle key = 0;
-  ASSERT_EQ(api().RegOpenKeyA(scratch_, "toolbar\\deeper", &key), kErrorSuccess);
+  ops.WriteKeyValue(toolbar, "BackBitmap", path18);  // the missing keys are created
+  ops.WriteKeyValue(toolbar, "Empty", "");
+  EXPECT_EQ(ops.ReadKeyValue(toolbar, "BackBitmap"), path18);
+  EXPECT_EQ(ops.ReadKeyValue(toolbar, "Empty"), "");
+  EXPECT_EQ(Names(scratch_, false), Strings{"TOOLBAR"});
+  const RegHandle key = Create("toolbar\\deeper");
   EXPECT_EQ(SizeOf(key, "BackBitmap"), 19u);
   EXPECT_EQ(SizeOf(key, "Empty"), 1u);
-  {
-    SCOPED_TRACE("missing keys and values read as the empty text");
-    EXPECT_EQ(ops.ReadKeyValue(toolbar, "Missing"), "");
-    EXPECT_EQ(ops.ReadKeyValue(toolbar + "\\Missing", "BackBitmap"), "");
-  }
-  {
-    SCOPED_TRACE("DeleteKey removes one value and nothing else");
-    ops.DeleteKey(toolbar, "Missing");
-    ops.DeleteKey(toolbar, "BackBitmap");
-    EXPECT_EQ(ops.ReadKeyValue(toolbar, "BackBitmap"), "");
-    EXPECT_EQ(Names(key, true), Strings{"Empty"});
-  }
-  EXPECT_EQ(api().RegCloseKey(key), kErrorSuccess);
+
+  // Missing keys and values read as the empty text; DeleteKey removes one value, nothing else.
+  EXPECT_EQ(ops.ReadKeyValue(toolbar, "Missing"), "");
+  EXPECT_EQ(ops.ReadKeyValue(toolbar + "\\Missing", "BackBitmap"), "");
+  ops.DeleteKey(toolbar, "Missing");
+  ops.DeleteKey(toolbar, "BackBitmap");
+  EXPECT_EQ(ops.ReadKeyValue(toolbar, "BackBitmap"), "");
+  EXPECT_EQ(Names(key, true), Strings{"Empty"});
 }
 
 TEST_P(RegistryContract, KeyOperations) {
@@ -539,30 +310,23 @@ TEST_P(RegistryContract, KeyOperations) {
   Set(key, " Spaced ", "s");
   Set(key, "Big", std::string(40000, 'x'), kRegBinary);
   Set(key, "Last", "l");
-  {
-    SCOPED_TRACE("listings: names trimmed of spaces, the count one less than the number");
-    EXPECT_EQ(ops.ReadSubFolders(keys), Strings{"Padded"});
-    EXPECT_EQ(ops.CountFolders(keys), 0.0);
-    Create("Keys\\Second");
-    EXPECT_EQ(Sorted(ops.ReadSubFolders(keys)), (Strings{"Padded", "Second"}));
-    EXPECT_EQ(ops.CountFolders(keys), 1.0);
-    EXPECT_EQ(ops.CountFolders(keys + "\\Second"), -1.0);
-    EXPECT_EQ(ops.ReadSubFolders(keys + "\\Missing"), Strings{});
-  }
-  {
-    SCOPED_TRACE("values: the default one as the empty text; too big data still listed");
-    EXPECT_EQ(Sorted(ops.ReadKeyListValue(keys)), (Strings{"", "", "Last", "Spaced"}));
-  }
-  {
-    SCOPED_TRACE("DeleteFolder: the key named, unless it has sub-keys");
-    ops.DeleteFolder(keys + "\\Second");
-    ops.DeleteFolder(keys);
-    ops.DeleteFolder(keys + "\\Missing");
-    EXPECT_EQ(ops.ReadSubFolders(keys), Strings{"Padded"});
-    ops.DeleteFolder(keys + "\\ Padded ");
-    ops.DeleteFolder(keys);
-    EXPECT_FALSE(Exists("Keys"));
-  }
+  // Names trimmed of spaces, the count one less than the number.
+  EXPECT_EQ(ops.ReadSubFolders(keys), Strings{"Padded"});
+  EXPECT_EQ(ops.CountFolders(keys), 0.0);
+  Create("Keys\\Second");
+  EXPECT_EQ(Sorted(ops.ReadSubFolders(keys)), (Strings{"Padded", "Second"}));
+  EXPECT_EQ(ops.CountFolders(keys + "\\Second"), -1.0);
+
+  // Values: the default one as the empty text; too big data still listed, without the name.
+  EXPECT_EQ(Sorted(ops.ReadKeyListValue(keys)), (Strings{"", "", "Last", "Spaced"}));
+  // DeleteFolder: the key named, unless it has sub-keys.
+  ops.DeleteFolder(keys + "\\Second");
+  ops.DeleteFolder(keys);
+  ops.DeleteFolder(keys + "\\Missing");
+  EXPECT_EQ(ops.ReadSubFolders(keys), Strings{"Padded"});
+  ops.DeleteFolder(keys + "\\ Padded ");
+  ops.DeleteFolder(keys);
+  EXPECT_FALSE(Exists("Keys"));
 }
 
 const Backend kBackends[] = {
