@@ -1,122 +1,45 @@
 #include "tests/e2e/Automation.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstring>
 #include <cwctype>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <thread>
+
+#include "platform/Bmp.h"
+#include "platform/Win32Picture.h"
 
 namespace plumeroll::e2e {
 namespace {
 
 constexpr UINT kAnswerTimeoutMs = 5000;
 
-// Owners of the GDI handles that a screen capture needs.
-class ScreenDc {
- public:
-  ScreenDc() : dc_(GetDC(nullptr)) {}
-  ~ScreenDc() {
-    if (dc_ != nullptr) ReleaseDC(nullptr, dc_);
-  }
-  ScreenDc(const ScreenDc&) = delete;
-  ScreenDc& operator=(const ScreenDc&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  HDC dc_;
-};
-
-class MemoryDc {
- public:
-  explicit MemoryDc(HDC compatible_with) : dc_(CreateCompatibleDC(compatible_with)) {}
-  ~MemoryDc() {
-    if (dc_ != nullptr) DeleteDC(dc_);
-  }
-  MemoryDc(const MemoryDc&) = delete;
-  MemoryDc& operator=(const MemoryDc&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  HDC dc_;
-};
-
-class GdiObject {
- public:
-  explicit GdiObject(HGDIOBJ object) : object_(object) {}
-  ~GdiObject() {
-    if (object_ != nullptr) DeleteObject(object_);
-  }
-  GdiObject(const GdiObject&) = delete;
-  GdiObject& operator=(const GdiObject&) = delete;
-  HGDIOBJ get() const { return object_; }
-
- private:
-  HGDIOBJ object_;
-};
-
-// Selects an object into a DC and puts the previous one back.
-class SelectGuard {
- public:
-  SelectGuard(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
-  ~SelectGuard() { SelectObject(dc_, previous_); }
-  SelectGuard(const SelectGuard&) = delete;
-  SelectGuard& operator=(const SelectGuard&) = delete;
-
- private:
-  HDC dc_;
-  HGDIOBJ previous_;
-};
-
-BITMAPINFOHEADER TopDown24(int width, int height) {
-  BITMAPINFOHEADER header{};
-  header.biSize = sizeof(header);
-  header.biWidth = width;
-  header.biHeight = -height;
-  header.biPlanes = 1;
-  header.biBitCount = 24;
-  header.biCompression = BI_RGB;
-  return header;
-}
-
-int Stride24(int width) {
-  return (width * 3 + 3) & ~3;
-}
-
-bool EqualsNoCase(std::wstring_view a, std::wstring_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(),
-                    [](wchar_t x, wchar_t y) { return std::towlower(x) == std::towlower(y); });
-}
-
-struct ProcessOutput {
-  DWORD exit_code = 1;
-  std::wstring text;
-};
-
-// Runs a command line, waits for it and returns what it wrote on its standard output.
-ProcessOutput RunAndCapture(std::wstring command_line) {
-  ProcessOutput result;
+// Runs a command line, waits for it and returns its exit code and what it wrote.
+std::pair<DWORD, std::wstring> RunAndCapture(std::wstring command_line) {
   SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
-  UniqueHandle read_end;
-  UniqueHandle write_end;
-  if (!CreatePipe(read_end.put(), write_end.put(), &inheritable, 0)) return result;
+  win32::UniqueFile read_end;
+  win32::UniqueFile write_end;
+  if (!CreatePipe(read_end.put(), write_end.put(), &inheritable, 0)) return {1, {}};
   SetHandleInformation(read_end.get(), HANDLE_FLAG_INHERIT, 0);
-
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = write_end.get();
-  startup.hStdError = write_end.get();
+  startup.hStdOutput = startup.hStdError = write_end.get();
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   PROCESS_INFORMATION info{};
   if (!CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
                       nullptr, nullptr, &startup, &info)) {
-    return result;
+    return {1, {}};
   }
-  UniqueHandle process(info.hProcess);
-  UniqueHandle thread(info.hThread);
+  const win32::UniqueFile process(info.hProcess);
+  const win32::UniqueFile thread(info.hThread);
   write_end.reset();
-
   std::string bytes;
   char buffer[4096];
   DWORD read = 0;
@@ -124,124 +47,104 @@ ProcessOutput RunAndCapture(std::wstring command_line) {
     bytes.append(buffer, read);
   }
   WaitForSingleObject(process.get(), INFINITE);
-  GetExitCodeProcess(process.get(), &result.exit_code);
-
+  DWORD exit_code = 1;
+  GetExitCodeProcess(process.get(), &exit_code);
   // reg.exe writes in the console's code page when its output is not a console.
-  const int length =
-      MultiByteToWideChar(CP_OEMCP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-  result.text.resize(static_cast<std::size_t>(length));
-  MultiByteToWideChar(CP_OEMCP, 0, bytes.data(), static_cast<int>(bytes.size()), result.text.data(),
-                      length);
-  return result;
+  std::wstring text(bytes.size(), L'\0');
+  text.resize(static_cast<std::size_t>(MultiByteToWideChar(
+      CP_OEMCP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(),
+      static_cast<int>(text.size()))));
+  return {exit_code, text};
 }
 
-std::wstring RegCommand(std::wstring_view verb, std::wstring_view name) {
-  std::wstring command = L"reg.exe ";
-  command += verb;
-  command += L" \"";
-  command += kToolbarKey;
-  command += L"\" /v \"";
-  command += name;
-  command += L"\"";
-  return command;
+std::pair<DWORD, std::wstring> Reg(std::wstring_view verb, std::wstring_view name,
+                                   std::wstring_view more = L"") {
+  return RunAndCapture(L"reg.exe " + std::wstring(verb) +
+                       L" \"HKCU\\Software\\Microsoft\\Internet Explorer\\Toolbar\" /v \"" +
+                       std::wstring(name) + L"\"" + std::wstring(more));
 }
 
-struct WindowSearch {
-  DWORD process_id;
-  std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectVisibleWindowOfProcess(HWND window, LPARAM param) {
-  auto* search = reinterpret_cast<WindowSearch*>(param);
-  DWORD owner = 0;
-  GetWindowThreadProcessId(window, &owner);
-  if (owner == search->process_id && IsWindowVisible(window)) search->found.push_back(window);
+BOOL CALLBACK Collect(HWND window, LPARAM found) {
+  reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
   return TRUE;
 }
 
-BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
-  reinterpret_cast<std::vector<HWND>*>(param)->push_back(window);
-  return TRUE;
+int Dpi(int axis) {
+  const win32::WindowDc screen(nullptr);
+  return GetDeviceCaps(screen.get(), axis);
 }
 
-BoxIcon ClassifyIcon(const Pixels& pixels) {
-  int red = 0;
-  int blue = 0;
-  for (int y = 0; y < pixels.height; ++y) {
-    for (int x = 0; x < pixels.width; ++x) {
-      const COLORREF c = pixels.At(x, y);
-      const int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
-      if (r > 150 && g < 100 && b < 100) ++red;
-      if (b > 150 && r < 120 && b > g + 40) ++blue;
+// The mean red, green and blue of block (col, row) when the picture is cut into 4 x 4 blocks.
+std::array<double, 3> BlockMean(const Image32& image, int col, int row) {
+  std::array<double, 3> sum{};
+  const int x0 = col * image.Width / 4, x1 = (col + 1) * image.Width / 4;
+  const int y0 = row * image.Height / 4, y1 = (row + 1) * image.Height / 4;
+  for (int y = y0; y < y1; ++y) {
+    for (int x = x0; x < x1; ++x) {
+      for (int channel = 0; channel < 3; ++channel) {
+        sum[channel] += (image.At(x, y) >> (16 - 8 * channel)) & 0xFF;
+      }
     }
   }
-  const int total = std::max(1, pixels.width * pixels.height);
-  if (red * 20 < total && blue * 20 < total) return BoxIcon::kOther;
-  return red > blue ? BoxIcon::kCritical : BoxIcon::kInformation;
+  for (double& channel : sum) channel /= std::max(1, (x1 - x0) * (y1 - y0));
+  return sum;
+}
+
+std::vector<HWND> TopLevelWindows(DWORD process_id) {
+  std::vector<HWND> all;
+  std::vector<HWND> found;
+  EnumWindows(Collect, reinterpret_cast<LPARAM>(&all));
+  for (HWND window : all) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == process_id && IsWindowVisible(window)) found.push_back(window);
+  }
+  return found;
+}
+
+HWND FindTopLevel(DWORD process_id, std::wstring_view caption) {
+  for (HWND window : TopLevelWindows(process_id)) {
+    if (TextOf(window) == caption) return window;
+  }
+  return nullptr;
+}
+
+std::vector<HWND> Descendants(HWND parent) {
+  std::vector<HWND> found;
+  EnumChildWindows(parent, Collect, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+HWND FindChild(HWND parent, const wchar_t* class_name, std::wstring_view text) {
+  for (HWND child : Descendants(parent)) {
+    if (IsClass(child, class_name) && TextOf(child) == text) return child;
+  }
+  return nullptr;
 }
 
 }  // namespace
+
+std::wstring Lower(std::wstring text) {
+  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
+  return text;
+}
 
 Settings& TheSettings() {
   static Settings settings;
   return settings;
 }
 
-UniqueHandle& UniqueHandle::operator=(UniqueHandle&& other) noexcept {
-  if (this != &other) reset(other.release());
-  return *this;
-}
-
-HANDLE UniqueHandle::release() {
-  HANDLE handle = handle_;
-  handle_ = nullptr;
-  return handle;
-}
-
-void UniqueHandle::reset(HANDLE handle) {
-  if (handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-  handle_ = handle;
-}
-
-bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  for (;;) {
-    if (done()) return true;
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    Sleep(25);
-  }
-}
-
-std::string Utf8(std::wstring_view text) {
-  if (text.empty()) return {};
-  const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-  std::string result(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), length,
-                      nullptr, nullptr);
-  return result;
-}
-
 std::wstring TextOf(HWND window) {
-  DWORD_PTR length = 0;
-  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs,
-                           &length)) {
-    return {};
-  }
-  std::wstring text(length + 1, L'\0');
-  DWORD_PTR copied = 0;
-  if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                           SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &copied)) {
-    return {};
-  }
-  text.resize(std::min<std::size_t>(copied, length));
+  wchar_t text[1024] = {};
+  SendMessageTimeoutW(window, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text),
+                      SMTO_ABORTIFHUNG, kAnswerTimeoutMs, nullptr);
   return text;
 }
 
-std::wstring ClassOf(HWND window) {
+bool IsClass(HWND window, const wchar_t* class_name) {
   wchar_t name[256] = {};
-  const int length = GetClassNameW(window, name, 256);
-  return std::wstring(name, static_cast<std::size_t>(std::max(0, length)));
+  GetClassNameW(window, name, 256);
+  return _wcsicmp(name, class_name) == 0;
 }
 
 RECT WindowRect(HWND window) {
@@ -258,73 +161,19 @@ RECT ClientRectOnScreen(HWND window) {
 }
 
 bool Contains(const RECT& outer, const RECT& inner) {
-  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
-         inner.bottom <= outer.bottom;
-}
-
-bool Intersect(const RECT& a, const RECT& b) {
-  RECT common{};
-  return IntersectRect(&common, &a, &b) != FALSE;
+  RECT both{};
+  UnionRect(&both, &outer, &inner);
+  return EqualRect(&both, &outer) != FALSE;
 }
 
 std::string Describe(const RECT& rect) {
   std::ostringstream out;
-  out << "(" << rect.left << ", " << rect.top << ")-(" << rect.right << ", " << rect.bottom << ") "
-      << (rect.right - rect.left) << " x " << (rect.bottom - rect.top);
+  out << "(" << rect.left << ", " << rect.top << ")-(" << rect.right << ", " << rect.bottom << ")";
   return out.str();
 }
 
-int DpiX() {
-  ScreenDc screen;
-  return GetDeviceCaps(screen.get(), LOGPIXELSX);
-}
-
-int DpiY() {
-  ScreenDc screen;
-  return GetDeviceCaps(screen.get(), LOGPIXELSY);
-}
-
-int TwipsToPixelsX(int twips) {
-  return MulDiv(twips, DpiX(), 1440);
-}
-int TwipsToPixelsY(int twips) {
-  return MulDiv(twips, DpiY(), 1440);
-}
-
-std::vector<HWND> TopLevelWindows(DWORD process_id) {
-  WindowSearch search{process_id, {}};
-  EnumWindows(CollectVisibleWindowOfProcess, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-HWND FindTopLevel(DWORD process_id, std::wstring_view class_name, std::wstring_view caption) {
-  for (HWND window : TopLevelWindows(process_id)) {
-    if (!class_name.empty() && !EqualsNoCase(ClassOf(window), class_name)) continue;
-    if (TextOf(window) == caption) return window;
-  }
-  return nullptr;
-}
-
-HWND WaitForTopLevel(DWORD process_id, std::wstring_view class_name, std::wstring_view caption,
-                     std::chrono::milliseconds timeout) {
-  HWND found = nullptr;
-  WaitUntil([&] { return (found = FindTopLevel(process_id, class_name, caption)) != nullptr; },
-            timeout);
-  return found;
-}
-
-std::vector<HWND> Descendants(HWND parent) {
-  std::vector<HWND> found;
-  EnumChildWindows(parent, CollectWindow, reinterpret_cast<LPARAM>(&found));
-  return found;
-}
-
-HWND FindChild(HWND parent, std::wstring_view class_name, std::wstring_view text) {
-  for (HWND child : Descendants(parent)) {
-    if (EqualsNoCase(ClassOf(child), class_name) && TextOf(child) == text) return child;
-  }
-  return nullptr;
-}
+int TwipsToPixelsX(int twips) { return MulDiv(twips, Dpi(LOGPIXELSX), 1440); }
+int TwipsToPixelsY(int twips) { return MulDiv(twips, Dpi(LOGPIXELSY), 1440); }
 
 HWND FocusedWindow(HWND window) {
   GUITHREADINFO info{};
@@ -332,6 +181,14 @@ HWND FocusedWindow(HWND window) {
   if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
   return info.hwndFocus;
 }
+
+std::pair<int, int> SelectionOf(HWND edit) {
+  DWORD_PTR answer = 0;
+  SendMessageTimeoutW(edit, EM_GETSEL, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &answer);
+  return {LOWORD(answer), HIWORD(answer)};
+}
+
+bool Gone(HWND window) { return !IsWindow(window) || !IsWindowVisible(window); }
 
 Program::Program() {
   const Settings& settings = TheSettings();
@@ -350,7 +207,7 @@ Program::Program() {
 Program::~Program() {
   if (!Running()) return;
   // A polite close when nothing modal is open; anything else is ended outright.
-  HWND main = FindTopLevel(id_, L"", kMainCaption);
+  const HWND main = FindTopLevel(id_, kMainCaption);
   if (main != nullptr && IsWindowEnabled(main) && TopLevelWindows(id_).size() == 1) {
     PostMessageW(main, WM_CLOSE, 0, 0);
     if (WaitForExit(5s)) return;
@@ -368,33 +225,27 @@ bool Program::WaitForExit(std::chrono::milliseconds timeout) const {
          WaitForSingleObject(process_.get(), static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
 }
 
-HWND Program::WaitForMainWindow() const {
-  return WaitForTopLevel(id_, L"", kMainCaption);
+HWND Program::WaitForWindow(std::wstring_view caption) const {
+  return WaitFor([&] { return FindTopLevel(id_, caption); });
 }
 
 bool BringToFront(HWND window) {
-  HWND top = GetAncestor(window, GA_ROOT);
-  if (GetForegroundWindow() == top) return true;
-  SetForegroundWindow(top);
-  return WaitUntil([top] { return GetForegroundWindow() == top; }, 3s);
+  const HWND top = GetAncestor(window, GA_ROOT);
+  if (GetForegroundWindow() != top) SetForegroundWindow(top);
+  return WaitFor([top] { return GetForegroundWindow() == top; }, 3s);
 }
 
 void Click(HWND window) {
   BringToFront(window);
   const RECT rect = WindowRect(window);
-  ClickAt(POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
-}
-
-void ClickAt(POINT point) {
+  const POINT point{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
   // Every event carries the position: a pointer motion that the window system delivers late
   // must not move the press elsewhere.
-  const int width = std::max(2, GetSystemMetrics(SM_CXSCREEN));
-  const int height = std::max(2, GetSystemMetrics(SM_CYSCREEN));
-  const LONG x = MulDiv(point.x, 65535, width - 1);
-  const LONG y = MulDiv(point.y, 65535, height - 1);
+  const LONG x = MulDiv(point.x, 65535, std::max(2, GetSystemMetrics(SM_CXSCREEN)) - 1);
+  const LONG y = MulDiv(point.y, 65535, std::max(2, GetSystemMetrics(SM_CYSCREEN)) - 1);
   SetCursorPos(point.x, point.y);
   INPUT inputs[3] = {};
-  const DWORD flags[3] = {MOUSEEVENTF_MOVE, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+  const DWORD flags[3] = {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
   for (int i = 0; i < 3; ++i) {
     inputs[i].type = INPUT_MOUSE;
     inputs[i].mi.dx = x;
@@ -402,7 +253,7 @@ void ClickAt(POINT point) {
     inputs[i].mi.dwFlags = flags[i] | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
   }
   SendInput(1, &inputs[0], sizeof(INPUT));
-  WaitUntil(
+  WaitFor(
       [point] {
         POINT cursor{};
         GetCursorPos(&cursor);
@@ -414,25 +265,25 @@ void ClickAt(POINT point) {
 
 void PressKey(WORD virtual_key, WORD modifier) {
   std::vector<INPUT> inputs;
-  auto key = [&inputs](WORD vk, bool up) {
+  auto key = [&inputs](WORD vk, DWORD up) {
     INPUT input{};
     input.type = INPUT_KEYBOARD;
     input.ki.wVk = vk;
     input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, 0));
-    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    input.ki.dwFlags = up;
     inputs.push_back(input);
   };
-  if (modifier != 0) key(modifier, false);
-  key(virtual_key, false);
-  key(virtual_key, true);
-  if (modifier != 0) key(modifier, true);
+  if (modifier != 0) key(modifier, 0);
+  key(virtual_key, 0);
+  key(virtual_key, KEYEVENTF_KEYUP);
+  if (modifier != 0) key(modifier, KEYEVENTF_KEYUP);
   SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 void TypeText(std::wstring_view text) {
   std::vector<INPUT> inputs;
-  for (wchar_t c : text) {
-    for (DWORD up : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
+  for (const wchar_t c : text) {
+    for (const DWORD up : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
       INPUT input{};
       input.type = INPUT_KEYBOARD;
       input.ki.wScan = c;
@@ -444,33 +295,13 @@ void TypeText(std::wstring_view text) {
 }
 
 void WaitForInputReady(HWND window) {
-  WaitUntil(
+  WaitFor(
       [window] {
-        HWND focus = FocusedWindow(window);
+        const HWND focus = FocusedWindow(window);
         return GetForegroundWindow() == window && (focus == window || IsChild(window, focus));
       },
       5s);
   Settle(window, 300ms);
-}
-
-bool SetClipboardText(std::wstring_view text) {
-  if (!OpenClipboard(nullptr)) return false;
-  bool done = false;
-  if (EmptyClipboard()) {
-    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    if (memory != nullptr) {
-      if (void* data = GlobalLock(memory)) {
-        std::memset(data, 0, bytes);
-        std::memcpy(data, text.data(), text.size() * sizeof(wchar_t));
-        GlobalUnlock(memory);
-        done = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;  // the system owns it now
-      }
-      if (!done) GlobalFree(memory);
-    }
-  }
-  CloseClipboard();
-  return done;
 }
 
 void Settle(HWND window, std::chrono::milliseconds time) {
@@ -480,267 +311,196 @@ void Settle(HWND window, std::chrono::milliseconds time) {
   SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &ignored);
 }
 
-const char* ToString(BoxIcon icon) {
-  switch (icon) {
-    case BoxIcon::kNone:
-      return "no icon";
-    case BoxIcon::kInformation:
-      return "information";
-    case BoxIcon::kCritical:
-      return "critical";
-    case BoxIcon::kOther:
-      return "another icon";
-  }
-  return "?";
-}
-
-std::vector<HWND> MessageBoxes(DWORD process_id) {
-  std::vector<HWND> boxes;
+std::optional<MessageBoxView> FindMessageBox(DWORD process_id) {
   for (HWND window : TopLevelWindows(process_id)) {
-    if (!EqualsNoCase(ClassOf(window), kDialogClass)) continue;
-    const std::wstring caption = TextOf(window);
-    if (caption == kOpenDialogCaption || caption == kAboutCaption) continue;
-    bool has_text = false;
-    bool has_field = false;
+    if (!IsClass(window, L"#32770") || TextOf(window) == kOpenDialogCaption) continue;
+    MessageBoxView view{window, TextOf(window), {}, 0};
+    bool has_prompt = false;
     for (HWND child : Descendants(window)) {
-      const std::wstring kind = ClassOf(child);
-      if (EqualsNoCase(kind, L"Static") && (GetDlgCtrlID(child) & 0xFFFF) == 0xFFFF)
-        has_text = true;
-      if (EqualsNoCase(kind, L"Edit") || EqualsNoCase(kind, L"ComboBox") ||
-          EqualsNoCase(kind, L"SysListView32")) {
-        has_field = true;
-      }
-    }
-    if (has_text && !has_field) boxes.push_back(window);
-  }
-  return boxes;
-}
-
-std::optional<MessageBoxView> WaitForMessageBox(DWORD process_id,
-                                                std::chrono::milliseconds timeout) {
-  HWND box = nullptr;
-  WaitUntil(
-      [&] {
-        const auto boxes = MessageBoxes(process_id);
-        box = boxes.empty() ? nullptr : boxes.front();
-        return box != nullptr;
-      },
-      timeout);
-  if (box == nullptr) return std::nullopt;
-  // Let it take the focus and finish painting before its icon is looked at.
-  WaitForInputReady(box);
-  return ReadMessageBox(box);
-}
-
-MessageBoxView ReadMessageBox(HWND box) {
-  MessageBoxView view;
-  view.window = box;
-  view.title = TextOf(box);
-  for (HWND child : Descendants(box)) {
-    const std::wstring kind = ClassOf(child);
-    if (EqualsNoCase(kind, L"Static")) {
-      const LONG style = GetWindowLongW(child, GWL_STYLE);
-      if ((style & SS_TYPEMASK) == SS_ICON) {
-        view.icon = IsWindowVisible(child) ? ClassifyIcon(CaptureScreen(WindowRect(child)))
-                                           : BoxIcon::kNone;
-      } else if ((GetDlgCtrlID(child) & 0xFFFF) == 0xFFFF) {
+      if (IsClass(child, L"Static") && (GetDlgCtrlID(child) & 0xFFFF) == 0xFFFF) {
         view.prompt = TextOf(child);
-      }
-    } else if (EqualsNoCase(kind, L"Button") && IsWindowVisible(child)) {
-      if (view.buttons++ == 0) view.first_button = TextOf(child);
-    }
-  }
-  return view;
-}
-
-bool PressOk(HWND box) {
-  HWND ok = GetDlgItem(box, IDOK);
-  if (ok == nullptr) {
-    for (HWND child : Descendants(box)) {
-      if (EqualsNoCase(ClassOf(child), L"Button") && IsWindowVisible(child)) {
-        ok = child;
-        break;
+        has_prompt = true;
+      } else if (IsClass(child, L"Button") && IsWindowVisible(child)) {
+        ++view.buttons;
       }
     }
-  }
-  if (ok == nullptr) return false;
-  Click(ok);
-  return WaitUntil([box] { return !IsWindow(box) || !IsWindowVisible(box); }, 5s);
-}
-
-std::optional<std::wstring> QueryToolbarValue(std::wstring_view name) {
-  const ProcessOutput output = RunAndCapture(RegCommand(L"query", name));
-  if (output.exit_code != 0) return std::nullopt;
-  // A line reads: <4 blanks><name><4 blanks>REG_SZ<4 blanks><data>
-  std::wistringstream lines(output.text);
-  std::wstring line;
-  const std::wstring marker = L"    REG_SZ    ";
-  while (std::getline(lines, line)) {
-    if (!line.empty() && line.back() == L'\r') line.pop_back();
-    const std::size_t start = line.find_first_not_of(L' ');
-    if (start == std::wstring::npos) continue;
-    const std::wstring_view rest = std::wstring_view(line).substr(start);
-    if (rest.size() < name.size() || !EqualsNoCase(rest.substr(0, name.size()), name)) continue;
-    const std::wstring_view after = rest.substr(name.size());
-    if (after.substr(0, marker.size()) == marker) return std::wstring(after.substr(marker.size()));
-    if (after == L"    REG_SZ") return std::wstring();
+    if (has_prompt) return view;
   }
   return std::nullopt;
 }
 
+bool PressOk(HWND box) {
+  const HWND ok = GetDlgItem(box, IDOK);
+  if (ok == nullptr) return false;
+  Click(ok);
+  return WaitFor([box] { return Gone(box); }, 5s);
+}
+
+std::optional<std::wstring> QueryToolbarValue(std::wstring_view name) {
+  const auto [exit_code, output] = Reg(L"query", name);
+  // The value's line reads: <4 blanks><name><4 blanks>REG_SZ<4 blanks><data>
+  const std::wstring marker = Lower(std::wstring(name) + L"    REG_SZ");
+  const std::size_t at = Lower(output).find(marker);
+  if (exit_code != 0 || at == std::wstring::npos) return std::nullopt;
+  const std::wstring line = output.substr(at + marker.size(),
+                                         output.find_first_of(L"\r\n", at) - at - marker.size());
+  return line.size() > 4 ? line.substr(4) : std::wstring();
+}
+
 bool SetToolbarValue(std::wstring_view name, std::wstring_view data) {
-  std::wstring command = RegCommand(L"add", name);
-  command += L" /t REG_SZ /d \"";
-  command += data;
-  command += L"\" /f";
-  return RunAndCapture(command).exit_code == 0;
+  return Reg(L"add", name, L" /t REG_SZ /d \"" + std::wstring(data) + L"\" /f").first == 0;
 }
 
-void DeleteToolbarValue(std::wstring_view name) {
-  RunAndCapture(RegCommand(L"delete", name) + L" /f");
+void ForgetBackground() {
+  for (const wchar_t* name : {L"BackBitmap", L"BackBitmapOriginal"}) Reg(L"delete", name, L" /f");
 }
 
-COLORREF Pixels::At(int x, int y) const {
-  const std::uint8_t* p = &bgr[(static_cast<std::size_t>(y) * width + x) * 3];
-  return RGB(p[2], p[1], p[0]);
-}
-
-Rgb Pixels::Mean(int x0, int y0, int x1, int y1) const {
-  Rgb sum;
-  double count = 0;
-  for (int y = y0; y < y1; ++y) {
-    for (int x = x0; x < x1; ++x) {
-      const COLORREF c = At(x, y);
-      sum.r += GetRValue(c);
-      sum.g += GetGValue(c);
-      sum.b += GetBValue(c);
-      ++count;
-    }
-  }
-  if (count > 0) {
-    sum.r /= count;
-    sum.g /= count;
-    sum.b /= count;
-  }
-  return sum;
-}
-
-Rgb Pixels::BlockMean(int col, int row, int cols, int rows) const {
-  return Mean(col * width / cols, row * height / rows, (col + 1) * width / cols,
-              (row + 1) * height / rows);
-}
-
-Pixels CaptureScreen(const RECT& rect) {
-  Pixels pixels;
-  pixels.width = std::max(0, static_cast<int>(rect.right - rect.left));
-  pixels.height = std::max(0, static_cast<int>(rect.bottom - rect.top));
-  if (pixels.width == 0 || pixels.height == 0) return pixels;
-
-  ScreenDc screen;
-  MemoryDc memory(screen.get());
-  BITMAPINFO info{};
-  info.bmiHeader = TopDown24(pixels.width, pixels.height);
+Image32 CaptureScreen(const RECT& rect) {
+  Image32 image{std::max(0, static_cast<int>(rect.right - rect.left)),
+                std::max(0, static_cast<int>(rect.bottom - rect.top)), {}};
+  const win32::WindowDc screen(nullptr);
+  const win32::UniqueHdc memory(CreateCompatibleDC(screen.get()));
+  const BITMAPINFO info = win32::TopDown32BitInfo(image.Width, image.Height);
   void* bits = nullptr;
-  GdiObject bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (bitmap.get() == nullptr || bits == nullptr) return {};
+  const win32::UniqueHbitmap bitmap(
+      CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bitmap || bits == nullptr) return {};
   {
-    SelectGuard select(memory.get(), bitmap.get());
-    BitBlt(memory.get(), 0, 0, pixels.width, pixels.height, screen.get(), rect.left, rect.top,
+    const win32::SelectGuard select(memory.get(), bitmap.get());
+    BitBlt(memory.get(), 0, 0, image.Width, image.Height, screen.get(), rect.left, rect.top,
            SRCCOPY);
     GdiFlush();
   }
-  const int stride = Stride24(pixels.width);
-  pixels.bgr.resize(static_cast<std::size_t>(pixels.width) * pixels.height * 3);
-  for (int y = 0; y < pixels.height; ++y) {
-    std::memcpy(&pixels.bgr[static_cast<std::size_t>(y) * pixels.width * 3],
-                static_cast<const std::uint8_t*>(bits) + static_cast<std::size_t>(y) * stride,
-                static_cast<std::size_t>(pixels.width) * 3);
-  }
-  return pixels;
+  const auto* first = static_cast<const std::uint32_t*>(bits);
+  image.Pixels.assign(first, first + static_cast<std::size_t>(image.Width) * image.Height);
+  return image;
 }
 
-std::optional<Pixels> LoadPictureFile(const std::wstring& path) {
-  GdiObject bitmap(LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
-  if (bitmap.get() == nullptr) return std::nullopt;
+std::optional<Image32> LoadPictureFile(const std::wstring& path) {
+  const win32::UniqueHbitmap bitmap(static_cast<HBITMAP>(
+      LoadImageW(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE)));
   BITMAP description{};
-  GetObjectW(bitmap.get(), sizeof(description), &description);
-  Pixels pixels;
-  pixels.width = description.bmWidth;
-  pixels.height = description.bmHeight;
-  BITMAPINFO info{};
-  info.bmiHeader = TopDown24(pixels.width, pixels.height);
-  std::vector<std::uint8_t> rows(static_cast<std::size_t>(Stride24(pixels.width)) * pixels.height);
-  ScreenDc screen;
-  if (GetDIBits(screen.get(), static_cast<HBITMAP>(bitmap.get()), 0,
-                static_cast<UINT>(pixels.height), rows.data(), &info, DIB_RGB_COLORS) == 0) {
+  if (!bitmap || !GetObjectW(bitmap.get(), sizeof(description), &description)) return std::nullopt;
+  Image32 image{description.bmWidth, description.bmHeight,
+                std::vector<std::uint32_t>(static_cast<std::size_t>(description.bmWidth) *
+                                           description.bmHeight)};
+  BITMAPINFO info = win32::TopDown32BitInfo(image.Width, image.Height);
+  const win32::WindowDc screen(nullptr);
+  if (GetDIBits(screen.get(), bitmap.get(), 0, static_cast<UINT>(image.Height),
+                image.Pixels.data(), &info, DIB_RGB_COLORS) != image.Height) {
     return std::nullopt;
   }
-  pixels.bgr.resize(static_cast<std::size_t>(pixels.width) * pixels.height * 3);
-  for (int y = 0; y < pixels.height; ++y) {
-    std::memcpy(&pixels.bgr[static_cast<std::size_t>(y) * pixels.width * 3],
-                &rows[static_cast<std::size_t>(y) * Stride24(pixels.width)],
-                static_cast<std::size_t>(pixels.width) * 3);
-  }
-  return pixels;
+  return image;
 }
 
-bool SaveScreenshot(const Pixels& pixels, std::wstring_view name) {
-  if (pixels.width == 0 || pixels.height == 0) return false;
+void SaveScreenshot(const Image32& pixels, std::wstring_view name) {
   const std::wstring path = TheSettings().screenshots_dir + L"\\" + std::wstring(name) + L".bmp";
-  UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
+  std::ofstream out(path.c_str(), std::ios::binary);
+  WriteBmp24(pixels, out);
+}
 
-  const int stride = Stride24(pixels.width);
-  BITMAPINFOHEADER info = TopDown24(pixels.width, pixels.height);
-  info.biHeight = pixels.height;  // bottom-up, the most common form
-  info.biSizeImage = static_cast<DWORD>(stride) * pixels.height;
-  BITMAPFILEHEADER header{};
-  header.bfType = 0x4D42;  // "BM"
-  header.bfOffBits = sizeof(header) + sizeof(info);
-  header.bfSize = header.bfOffBits + info.biSizeImage;
-
-  std::vector<std::uint8_t> data(sizeof(header) + sizeof(info) + info.biSizeImage, 0);
-  std::memcpy(data.data(), &header, sizeof(header));
-  std::memcpy(data.data() + sizeof(header), &info, sizeof(info));
-  for (int y = 0; y < pixels.height; ++y) {
-    std::memcpy(data.data() + header.bfOffBits + static_cast<std::size_t>(y) * stride,
-                &pixels.bgr[static_cast<std::size_t>(pixels.height - 1 - y) * pixels.width * 3],
-                static_cast<std::size_t>(pixels.width) * 3);
+double PictureDistance(const Image32& a, const Image32& b) {
+  double worst = 0;
+  for (int block = 0; block < 16; ++block) {
+    const auto mean_a = BlockMean(a, block % 4, block / 4);
+    const auto mean_b = BlockMean(b, block % 4, block / 4);
+    for (int channel = 0; channel < 3; ++channel) {
+      worst = std::max(worst, std::abs(mean_a[channel] - mean_b[channel]));
+    }
   }
-  DWORD written = 0;
-  return WriteFile(file.get(), data.data(), static_cast<DWORD>(data.size()), &written, nullptr) &&
-         written == data.size();
+  return worst;
 }
 
-std::optional<std::vector<char>> ReadFileBytes(const std::wstring& path) {
-  UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return std::nullopt;
-  std::vector<char> bytes;
-  char buffer[65536];
-  DWORD read = 0;
-  while (ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) {
-    bytes.insert(bytes.end(), buffer, buffer + read);
+std::optional<std::string> ReadFileBytes(const std::wstring& path) {
+  std::ifstream in(path.c_str(), std::ios::binary);
+  if (!in) return std::nullopt;
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+MainWindow::MainWindow(HWND main) : window(main) {
+  if (main == nullptr) return;
+  lbl_none = FindChild(main, L"Static", kQueDalle);
+  if (lbl_none == nullptr) lbl_none = FindChild(main, L"Static", kRemoved);
+  cmd_change = FindChild(main, L"Button", L"Changer le fond");
+  cmd_fuck = FindChild(main, L"Button", L"Niquer le fond");
+  cmd_about = FindChild(main, L"Button", L"?");
+  label2 = FindChild(main, L"Static",
+                     L"Veuillez préciser la taille approximative de la barre d'outils de votre "
+                     L"Internet Explorer :");
+  label3_width = FindChild(main, L"Static", L"Largeur :");
+  label3_height = FindChild(main, L"Static", L"Hauteur :");
+  cmd_size = FindChild(main, L"Button", L"Changer la taille");
+  cmd_file = FindChild(main, L"Button", L"Charger l'image");
+  // The two size boxes: width on the left, height on the right.
+  std::vector<HWND> edits;
+  for (HWND child : Descendants(main)) {
+    if (IsClass(child, L"Edit")) edits.push_back(child);
   }
-  return bytes;
+  std::sort(edits.begin(), edits.end(),
+            [](HWND a, HWND b) { return WindowRect(a).left < WindowRect(b).left; });
+  if (edits.size() == 2) {
+    txt_width = edits[0];
+    txt_height = edits[1];
+  }
 }
 
-std::optional<BmpHeader> ReadBmpHeader(const std::wstring& path) {
-  const auto bytes = ReadFileBytes(path);
-  if (!bytes || bytes->size() < 54 || (*bytes)[0] != 'B' || (*bytes)[1] != 'M') return std::nullopt;
-  auto int32_at = [&bytes](std::size_t offset) {
-    std::int32_t value = 0;
-    std::memcpy(&value, bytes->data() + offset, sizeof(value));
-    return value;
-  };
-  std::uint16_t bits = 0;
-  std::memcpy(&bits, bytes->data() + 28, sizeof(bits));
-  return BmpHeader{int32_at(18), int32_at(22), bits};
+int MainWindow::OuterHeight() const {
+  const RECT rect = WindowRect(window);
+  return rect.bottom - rect.top;
 }
 
-bool FileExists(const std::wstring& path) {
-  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+RECT MainWindow::ImageBoxOnScreen() const {
+  const RECT client = ClientRectOnScreen(window);
+  const LONG left = client.left + TwipsToPixelsX(120);
+  const LONG top = client.top + TwipsToPixelsY(480);
+  return RECT{left, top, left + TwipsToPixelsX(4455), top + TwipsToPixelsY(735)};
+}
+
+bool MainWindow::ShowsPicture(const Image32& picture) const {
+  return PictureDistance(CaptureScreen(ImageBoxOnScreen()), picture) <= 40;
+}
+
+Image32 MainWindow::Capture() const {
+  BringToFront(window);
+  RedrawWindow(window, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  Settle(window, 300ms);
+  return CaptureScreen(WindowRect(window));
+}
+
+void ExpectImageBox(const MainWindow& main, const Image32& picture, const wchar_t* placeholder) {
+  ASSERT_NE(main.lbl_none, nullptr) << "no placeholder label";
+  if (placeholder == nullptr) {
+    EXPECT_FALSE(IsWindowVisible(main.lbl_none))
+        << "\"" << Utf8(TextOf(main.lbl_none)) << "\" shows over the picture";
+    EXPECT_TRUE(WaitFor([&] { return main.ShowsPicture(picture); }, 5s))
+        << "the image box at " << Describe(main.ImageBoxOnScreen())
+        << " does not show the picture stretched to fill it";
+    return;
+  }
+  EXPECT_TRUE(WaitFor([&] { return TextOf(main.lbl_none) == placeholder; }, 5s))
+      << "the placeholder reads \"" << Utf8(TextOf(main.lbl_none)) << "\"";
+  EXPECT_TRUE(IsWindowVisible(main.lbl_none));
+  EXPECT_TRUE(Contains(main.ImageBoxOnScreen(), WindowRect(main.lbl_none)))
+      << "the placeholder at " << Describe(WindowRect(main.lbl_none))
+      << " is outside the image box " << Describe(main.ImageBoxOnScreen());
+  EXPECT_FALSE(main.ShowsPicture(picture)) << "the image box shows the picture";
+}
+
+AboutWindow::AboutWindow(HWND about) : window(about) {
+  if (about == nullptr) return;
+  cmd_unload = FindChild(about, L"Button", L"Ouwm");
+  for (HWND child : Descendants(about)) {
+    if (!IsClass(child, L"Static")) continue;
+    const std::wstring text = TextOf(child);
+    if (text.starts_with(kNotice)) {
+      label1 = child;
+    } else if (text.find(L'@') != std::wstring::npos) {
+      mail_link = child;
+    } else if (text.find(L'.') != std::wstring::npos && text.find(L' ') == std::wstring::npos) {
+      web_link = child;  // an address: a dotted name without blanks
+    }
+  }
 }
 
 }  // namespace plumeroll::e2e

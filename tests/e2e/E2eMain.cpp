@@ -11,51 +11,38 @@
 
 #include "tests/e2e/Automation.h"
 
-namespace {
-
-std::wstring Widen(std::string_view text) {
-  const int length =
-      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring result(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), result.data(), length);
-  return result;
-}
-
-// Screen coordinates and twips must be real pixels, whatever the display's DPI.
-void DeclareDpiAware() {
-  using SetProcessDpiAwareFunction = BOOL(WINAPI*)();
-  HMODULE user32 = GetModuleHandleW(L"user32.dll");
-  if (user32 == nullptr) return;
-  auto set_aware = reinterpret_cast<SetProcessDpiAwareFunction>(
-      reinterpret_cast<void*>(GetProcAddress(user32, "SetProcessDPIAware")));
-  if (set_aware != nullptr) set_aware();
-}
-
-}  // namespace
-
 int main(int argc, char** argv) {
-  DeclareDpiAware();
+  // Screen coordinates and twips must be real pixels, whatever the display's DPI.
+  using SetAwareFunction = BOOL(WINAPI*)();
+  if (auto set_aware = reinterpret_cast<SetAwareFunction>(reinterpret_cast<void*>(
+          GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDPIAware")))) {
+    set_aware();
+  }
   testing::InitGoogleTest(&argc, argv);
 
   plumeroll::e2e::Settings& settings = plumeroll::e2e::TheSettings();
+  std::wstring log;
+  const std::pair<std::string_view, std::wstring*> options[] = {
+      {"--program=", &settings.program},
+      {"--good=", &settings.good_picture},
+      {"--broken=", &settings.broken_picture},
+      {"--screenshots=", &settings.screenshots_dir},
+      {"--log=", &log},
+  };
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
-    auto value_of = [arg](std::string_view option) -> std::wstring {
-      return Widen(arg.substr(option.size()));
-    };
-    if (arg.starts_with("--program=")) {
-      settings.program = value_of("--program=");
-    } else if (arg.starts_with("--good=")) {
-      settings.good_picture = value_of("--good=");
-    } else if (arg.starts_with("--broken=")) {
-      settings.broken_picture = value_of("--broken=");
-    } else if (arg.starts_with("--screenshots=")) {
-      settings.screenshots_dir = value_of("--screenshots=");
-    } else if (arg.starts_with("--log=")) {
-      const std::wstring log = value_of("--log=");
-      if (_wfreopen(log.c_str(), L"w", stdout) == nullptr) return 2;
-      setvbuf(stdout, nullptr, _IONBF, 0);
-    } else {
+    bool known = false;
+    for (const auto& [option, value] : options) {
+      if (!arg.starts_with(option)) continue;
+      // The arguments come in the ANSI code page.
+      const std::string_view text = arg.substr(option.size());
+      value->resize(text.size());
+      value->resize(static_cast<std::size_t>(
+          MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                              value->data(), static_cast<int>(value->size()))));
+      known = true;
+    }
+    if (!known) {
       std::fprintf(stderr, "unknown argument: %s\n", argv[i]);
       return 2;
     }
@@ -67,8 +54,11 @@ int main(int argc, char** argv) {
                  "--screenshots=DIR [--log=FILE] [GoogleTest options]\n");
     return 2;
   }
+  if (!log.empty()) {
+    if (_wfreopen(log.c_str(), L"w", stdout) == nullptr) return 2;
+    setvbuf(stdout, nullptr, _IONBF, 0);
+  }
   const std::size_t slash = settings.program.find_last_of(L"\\/");
-  settings.program_dir =
-      slash == std::wstring::npos ? std::wstring(L".") : settings.program.substr(0, slash);
+  settings.program_dir = slash == std::wstring::npos ? L"." : settings.program.substr(0, slash);
   return RUN_ALL_TESTS();
 }

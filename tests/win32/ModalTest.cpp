@@ -41,15 +41,6 @@ constexpr ControlRow kTabRows[] = {
 constexpr FormLayout kTabLayout{
     "frmTab", "Tab", BorderStyle::FixedDialog, 3735, 2400, 0, kTabRows};
 
-constexpr ControlRow kChangeRows[] = {
-    {"cmdChange", kNoIndex, Button, "Changer le fond", 120, 120, 1455, 495, 0, true, true},
-    {"txtWidth", kNoIndex, TextBox, "1024", 120, 800, 1095, 285, 1, false, true,
-     TextAlign::Left, 4},
-    {"cmdAbout", kNoIndex, Button, "?", 120, 1400, 495, 495, 2, true, true},
-};
-constexpr FormLayout kChangeLayout{
-    "frmChange", "Changer", BorderStyle::FixedDialog, 3735, 2400, 0, kChangeRows};
-
 void PostKey(const Form& form, WPARAM key) {
   ::PostMessageW(FormWindow(form), WM_KEYDOWN, key, 1);
 }
@@ -132,21 +123,6 @@ TEST_F(ModalTest, ShowModalDisablesTheOwnerUntilUnloadedByEnterOrTheCloseButton)
   EXPECT_TRUE(::IsWindowEnabled(owner));
   EXPECT_EQ(::GetActiveWindow(), owner);
   EXPECT_EQ(d("cmdUnload").Text(), "Ouwm") << "from the layout, not the earlier text";
-}
-
-TEST_F(ModalTest, DisablingTheFocusedButtonMovesTheFocusOn) {
-  std::unique_ptr<Form> form = platform_.CreateForm(kChangeLayout, events_);
-  Form& f = *form;
-  events_.on_click = [&f](std::string_view name) {
-    if (name != "cmdChange") return;
-    f("txtWidth").SetEnabled(true);
-    f("cmdChange").SetEnabled(false);
-    PostClose(f);
-  };
-  ::PostMessageW(ChildAt(f, RowOf(kChangeLayout, "cmdChange")), BM_CLICK, 0, 0);
-  f.ShowModal();
-  EXPECT_EQ(events_.log,
-            (std::vector<std::string>{"Click cmdChange -1", "GotFocus txtWidth -1"}));
 }
 
 // Acts on the first system dialog the thread shows: a message hook sees the first message

@@ -153,30 +153,6 @@ TEST(LoadPicture, EncodingsOfOnePictureGiveTheSamePixels) {
   }
 }
 
-TEST(LoadPicture, PixelsComeTopRowFirstWithOpaqueRedGreenBlue) {
-  struct Spot {
-    const char* file;
-    int x, y;
-    std::uint32_t colour;  // 0xAARRGGBB
-  };
-  // rgb24.bmp: red at the top left, black at the bottom left, a grey-blue at the top right.
-  // pal1bg.bmp: two palette colours, green above and blue below.
-  const Spot spots[] = {
-      {"rgb24.bmp", 0, 0, 0xFFFF0000},   {"rgb24.bmp", 0, 63, 0xFF000000},
-      {"rgb24.bmp", 126, 0, 0xFF9F9FBD}, {"pal1bg.bmp", 0, 0, 0xFF40FF40},
-      {"pal1bg.bmp", 0, 63, 0xFF4040FF},
-  };
-  Win32Platform platform;
-  for (const Spot& spot : spots) {
-    SCOPED_TRACE(std::string(spot.file) + " at " + std::to_string(spot.x) + "," +
-                 std::to_string(spot.y));
-    const Image32 image = LoadPixels(platform, CorpusFolder() / "g" / spot.file);
-    ASSERT_GT(image.Width, spot.x);
-    ASSERT_GT(image.Height, spot.y);
-    EXPECT_EQ(image.At(spot.x, spot.y), spot.colour);
-  }
-}
-
 TEST(LoadPicture, OddOrBrokenFilesLoadAndResizeOrAreRefusedCleanly) {
   ScratchFolder scratch;
   WriteBytes(scratch / "text.bmp", "Ceci n'est pas une image.\r\n");
