@@ -263,33 +263,30 @@ void Click(HWND window) {
   SendInput(2, &inputs[1], sizeof(INPUT));
 }
 
+// A key going down or (KEYEVENTF_KEYUP) up: a virtual key, or a character when one is given.
+INPUT Key(WORD virtual_key, DWORD flags, wchar_t character = 0) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = virtual_key;
+  input.ki.wScan = character ? character : static_cast<WORD>(MapVirtualKeyW(virtual_key, 0));
+  input.ki.dwFlags = flags | (character ? KEYEVENTF_UNICODE : 0);
+  return input;
+}
+
 void PressKey(WORD virtual_key, WORD modifier) {
-  std::vector<INPUT> inputs;
-  auto key = [&inputs](WORD vk, DWORD up) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = vk;
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, 0));
-    input.ki.dwFlags = up;
-    inputs.push_back(input);
-  };
-  if (modifier != 0) key(modifier, 0);
-  key(virtual_key, 0);
-  key(virtual_key, KEYEVENTF_KEYUP);
-  if (modifier != 0) key(modifier, KEYEVENTF_KEYUP);
+  std::vector<INPUT> inputs{Key(virtual_key, 0), Key(virtual_key, KEYEVENTF_KEYUP)};
+  if (modifier != 0) {
+    inputs.insert(inputs.begin(), Key(modifier, 0));
+    inputs.push_back(Key(modifier, KEYEVENTF_KEYUP));
+  }
   SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 void TypeText(std::wstring_view text) {
   std::vector<INPUT> inputs;
   for (const wchar_t c : text) {
-    for (const DWORD up : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
-      INPUT input{};
-      input.type = INPUT_KEYBOARD;
-      input.ki.wScan = c;
-      input.ki.dwFlags = KEYEVENTF_UNICODE | up;
-      inputs.push_back(input);
-    }
+    inputs.push_back(Key(0, 0, c));
+    inputs.push_back(Key(0, KEYEVENTF_KEYUP, c));
   }
   SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }

@@ -29,25 +29,20 @@ int main(int argc, char** argv) {
       {"--screenshots=", &settings.screenshots_dir},
       {"--log=", &log},
   };
+  int known = 0;
   for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    bool known = false;
     for (const auto& [option, value] : options) {
+      const std::string_view arg = argv[i];
       if (!arg.starts_with(option)) continue;
       // The arguments come in the ANSI code page.
-      const std::string_view text = arg.substr(option.size());
-      value->resize(text.size());
-      value->resize(static_cast<std::size_t>(
-          MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                              value->data(), static_cast<int>(value->size()))));
-      known = true;
-    }
-    if (!known) {
-      std::fprintf(stderr, "unknown argument: %s\n", argv[i]);
-      return 2;
+      value->resize(arg.size());
+      value->resize(static_cast<std::size_t>(MultiByteToWideChar(
+          CP_ACP, 0, arg.data() + option.size(), static_cast<int>(arg.size() - option.size()),
+          value->data(), static_cast<int>(value->size()))));
+      ++known;
     }
   }
-  if (settings.program.empty() || settings.good_picture.empty() ||
+  if (known != argc - 1 || settings.program.empty() || settings.good_picture.empty() ||
       settings.broken_picture.empty() || settings.screenshots_dir.empty()) {
     std::fprintf(stderr,
                  "usage: plumeroll_e2e --program=EXE --good=BMP --broken=BMP "

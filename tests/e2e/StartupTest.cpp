@@ -13,7 +13,7 @@ class StartupTest : public testing::Test {
   void TearDown() override { ForgetBackground(); }
 };
 
-TEST_F(StartupTest, CollapsedWindowShowsItsThreeButtonsAndClosingItEndsTheProgram) {
+TEST_F(StartupTest, CollapsedWindowShowsThreeButtonsInTabOrderAndClosingItEndsTheProgram) {
   Program program;
   ASSERT_TRUE(program.Started());
   const MainWindow main(program.WaitForMainWindow());
@@ -35,41 +35,7 @@ TEST_F(StartupTest, CollapsedWindowShowsItsThreeButtonsAndClosingItEndsTheProgra
   EXPECT_FALSE(IntersectRect(&shown, &client, &label2))
       << "Label2 at " << Describe(label2) << " shows in the client area " << Describe(client);
 
-  PostMessageW(main.window, WM_SYSCOMMAND, SC_CLOSE, 0);
-  EXPECT_TRUE(program.WaitForExit());
-}
-
-TEST_F(StartupTest, ShowsQueDalleWithNothingRegisteredAndARegisteredPictureStretched) {
-  const std::wstring& file = TheSettings().good_picture;
-  const auto picture = LoadPictureFile(file);
-  ASSERT_TRUE(picture.has_value());
-  struct Case {
-    const char* what;
-    std::optional<std::wstring> value;
-    const wchar_t* placeholder;  // null: the picture shows
-    const wchar_t* screenshot;
-  };
-  for (const Case& c : {Case{"no value", std::nullopt, kQueDalle, L"startup-placeholder"},
-                        Case{"an empty value", L"", kQueDalle, nullptr},
-                        Case{"a picture", file, nullptr, L"startup-picture"}}) {
-    SCOPED_TRACE(c.what);
-    if (c.value) {
-      ASSERT_TRUE(SetToolbarValue(L"BackBitmap", *c.value));
-    }
-    Program program;
-    const MainWindow main(program.WaitForMainWindow());
-    ASSERT_NE(main.window, nullptr);
-    EXPECT_FALSE(FindMessageBox(program.Id())) << "a message at start";
-    ExpectImageBox(main, *picture, c.placeholder);
-    if (c.screenshot) SaveScreenshot(main.Capture(), c.screenshot);
-    EXPECT_EQ(QueryToolbarValue(L"BackBitmap"), c.value) << "the registry changed";
-  }
-}
-
-TEST_F(StartupTest, FocusStartsOnChangerLeFondAndTabVisitsTheThreeButtons) {
-  Program program;
-  const MainWindow main(program.WaitForMainWindow());
-  ASSERT_NE(main.window, nullptr);
+  // The focus starts on "Changer le fond"; Tab visits the three buttons only.
   ASSERT_TRUE(BringToFront(main.window)) << "the window cannot be brought to the front";
   struct Step {
     WORD key, modifier;  // no key: the focus as the window opens
@@ -85,45 +51,57 @@ TEST_F(StartupTest, FocusStartsOnChangerLeFondAndTabVisitsTheThreeButtons) {
     EXPECT_TRUE(WaitFor([&] { return FocusedWindow(main.window) == step.expected; }, 5s))
         << "focus on \"" << Utf8(TextOf(FocusedWindow(main.window))) << "\"";
   }
+
+  PostMessageW(main.window, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_TRUE(program.WaitForExit());
 }
 
-TEST_F(StartupTest, UnreadableRegisteredFileIsReportedThenTheWindowOpensEmpty) {
+TEST_F(StartupTest, ShowsTheRegisteredPictureOrQueDalleAfterSayingWhyItCannotShowIt) {
   const Settings& settings = TheSettings();
   const auto picture = LoadPictureFile(settings.good_picture);
   ASSERT_TRUE(picture.has_value());
   struct Case {
     const char* what;
-    std::wstring value;
-    std::wstring shown_name;  // the part of the value the message must show
+    std::optional<std::wstring> value;          // BackBitmap
+    std::optional<std::wstring> message_names;  // a message naming this comes first
+    const wchar_t* placeholder;                 // null: the picture shows
+    const wchar_t* screenshot;                  // of the message if any, else of the window
   };
   const Case cases[] = {
+      {"no value", std::nullopt, std::nullopt, kQueDalle, L"startup-placeholder"},
+      {"an empty value", L"", std::nullopt, kQueDalle, nullptr},
+      {"a picture", settings.good_picture, std::nullopt, nullptr, L"startup-picture"},
       {"a file that holds no picture", settings.broken_picture,
-       settings.broken_picture.substr(settings.broken_picture.find_last_of(L'\\') + 1)},
+       settings.broken_picture.substr(settings.broken_picture.find_last_of(L'\\') + 1),
+       kQueDalle, L"startup-broken-message"},
       {"a missing file", settings.program_dir + L"\\nowhere-to-be-seen.bmp",
-       L"nowhere-to-be-seen.bmp"},
-      {"blanks only", L"   ", L""},
+       L"nowhere-to-be-seen.bmp", kQueDalle, nullptr},
+      {"blanks only", L"   ", L"", kQueDalle, nullptr},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    ASSERT_TRUE(SetToolbarValue(L"BackBitmap", c.value));
+    if (c.value) {
+      ASSERT_TRUE(SetToolbarValue(L"BackBitmap", *c.value));
+    }
     Program program;
     ASSERT_TRUE(program.Started());
-    const auto box = WaitFor([&] { return FindMessageBox(program.Id()); });
-    ASSERT_TRUE(box.has_value()) << "no message; the program "
-                                 << (program.Running() ? "runs" : "has ended");
-    WaitForInputReady(box->window);
-    EXPECT_EQ(box->buttons, 1);
-    EXPECT_NE(box->prompt.find(c.shown_name), std::wstring::npos)
-        << "the message \"" << Utf8(box->prompt) << "\" does not name " << Utf8(c.shown_name);
-    if (&c == &cases[0]) {
-      SaveScreenshot(CaptureScreen(WindowRect(box->window)), L"startup-broken-message");
+    const auto state = [&] { return program.Running() ? "runs" : "has ended"; };
+    if (c.message_names) {
+      const auto box = WaitFor([&] { return FindMessageBox(program.Id()); });
+      ASSERT_TRUE(box.has_value()) << "no message; the program " << state();
+      WaitForInputReady(box->window);
+      EXPECT_EQ(box->buttons, 1);
+      EXPECT_NE(box->prompt.find(*c.message_names), std::wstring::npos)
+          << "the message \"" << Utf8(box->prompt) << "\" does not name "
+          << Utf8(*c.message_names);
+      if (c.screenshot) SaveScreenshot(CaptureScreen(WindowRect(box->window)), c.screenshot);
+      ASSERT_TRUE(PressOk(box->window));
     }
-    ASSERT_TRUE(PressOk(box->window));
-
     const MainWindow main(program.WaitForMainWindow());
-    ASSERT_NE(main.window, nullptr) << "no window after the message; the program "
-                                    << (program.Running() ? "runs" : "has ended");
-    ExpectImageBox(main, *picture, kQueDalle);
+    ASSERT_NE(main.window, nullptr) << "no window; the program " << state();
+    EXPECT_FALSE(FindMessageBox(program.Id())) << "a message, or one more";
+    ExpectImageBox(main, *picture, c.placeholder);
+    if (c.screenshot && !c.message_names) SaveScreenshot(main.Capture(), c.screenshot);
     EXPECT_EQ(QueryToolbarValue(L"BackBitmap"), c.value) << "the registry changed";
     EXPECT_EQ(QueryToolbarValue(L"BackBitmapOriginal"), std::nullopt) << "the registry changed";
   }

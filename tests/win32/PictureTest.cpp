@@ -1,5 +1,5 @@
 // Pictures through the system's bitmap loader, saving that never costs the earlier file,
-// resizing to 1024 x 150 as the program does, the program's folder and ANSI-safe paths.
+// resizing to 1024 x 150 as the program does, and ANSI-safe paths.
 #include <cstring>
 #include <map>
 #include <set>
@@ -242,13 +242,6 @@ TEST(SavePicture, AFailedSaveLeavesTheEarlierFileByteForByteAndNoOtherFile) {
     EXPECT_TRUE(scratch.Contents() == before) << "the folder changed";
   }
   ::SetFileAttributesW((scratch / "readonly.bmp").c_str(), FILE_ATTRIBUTE_NORMAL);
-}
-
-TEST(ProgramDirectory, IsTheFolderThatHoldsTheRunningProgram) {
-  const std::string folder = Win32Platform().ProgramDirectory();
-  ASSERT_FALSE(folder.empty());
-  EXPECT_NE(folder.back(), '\\');
-  EXPECT_TRUE(fs::exists(fs::path(win32::Utf8ToWide(folder + "\\win32_tests.exe"))));
 }
 
 // Whether the ANSI code page holds the text exactly (not with the platform's own helper).
