@@ -1,7 +1,7 @@
-// RecordingRegistry: a modRegistry double that records every registry call with the arguments
-// that matter and its status, and otherwise behaves as the in-memory registry it wraps. A
-// function can be made to fail: it then records the call and returns the scripted status,
-// leaving its arguments as they were.
+// RecordingRegistry: the in-memory registry, recording every call that opens, creates, writes,
+// deletes, closes or enumerates a key, with the arguments that matter and its status. Such a
+// call can be made to fail: it is then recorded and returns the scripted status, leaving its
+// arguments as they were.
 #pragma once
 
 #include <algorithm>
@@ -10,7 +10,6 @@
 #include <map>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "registry/MemoryRegistry.h"
@@ -28,9 +27,8 @@ struct RegCall {
   RegHandle result = 0;  // the handle RegOpenKeyA or RegCreateKeyA gave back
 };
 
-class RecordingRegistry : public modRegistry {
+class RecordingRegistry : public MemoryRegistry {
  public:
-  MemoryRegistry store;                       // what the calls reach; tests may seed it directly
   std::map<std::string, RegStatus> failures;  // function name -> status it returns
   std::vector<RegCall> calls;
 
@@ -47,63 +45,47 @@ class RecordingRegistry : public modRegistry {
   RegStatus RegOpenKeyA(RegHandle hKey, const char* lpSubKey, RegHandle* phkResult) override {
     return Run(
         {"RegOpenKeyA", hKey, Text(lpSubKey)},
-        [&] { return store.RegOpenKeyA(hKey, lpSubKey, phkResult); }, phkResult);
+        [&] { return MemoryRegistry::RegOpenKeyA(hKey, lpSubKey, phkResult); }, phkResult);
   }
   RegStatus RegCreateKeyA(RegHandle hKey, const char* lpSubKey, RegHandle* phkResult) override {
     return Run(
         {"RegCreateKeyA", hKey, Text(lpSubKey)},
-        [&] { return store.RegCreateKeyA(hKey, lpSubKey, phkResult); }, phkResult);
-  }
-  RegStatus RegQueryValueExA(RegHandle hKey, const char* lpValueName, std::uint32_t* lpReserved,
-                             std::uint32_t* lpType, std::uint8_t* lpData,
-                             std::uint32_t* lpcbData) override {
-    return Run({"RegQueryValueExA", hKey, Text(lpValueName)}, [&] {
-      return store.RegQueryValueExA(hKey, lpValueName, lpReserved, lpType, lpData, lpcbData);
-    });
+        [&] { return MemoryRegistry::RegCreateKeyA(hKey, lpSubKey, phkResult); }, phkResult);
   }
   RegStatus RegSetValueExA(RegHandle hKey, const char* lpValueName, std::uint32_t Reserved,
                            std::uint32_t dwType, const std::uint8_t* lpData,
                            std::uint32_t cbData) override {
-    return Run(
-        {"RegSetValueExA", hKey, Text(lpValueName), dwType,
-         lpData ? std::string(reinterpret_cast<const char*>(lpData), cbData) : "", cbData},
-        [&] { return store.RegSetValueExA(hKey, lpValueName, Reserved, dwType, lpData, cbData); });
-  }
-  RegStatus RegDeleteValueA(RegHandle hKey, const char* lpValueName) override {
-    return Run({"RegDeleteValueA", hKey, Text(lpValueName)},
-               [&] { return store.RegDeleteValueA(hKey, lpValueName); });
+    return Run({"RegSetValueExA", hKey, Text(lpValueName), dwType,
+                lpData ? std::string(reinterpret_cast<const char*>(lpData), cbData) : "", cbData},
+               [&] {
+                 return MemoryRegistry::RegSetValueExA(hKey, lpValueName, Reserved, dwType, lpData,
+                                                       cbData);
+               });
   }
   RegStatus RegCloseKey(RegHandle hKey) override {
-    return Run({"RegCloseKey", hKey}, [&] { return store.RegCloseKey(hKey); });
+    return Run({"RegCloseKey", hKey}, [&] { return MemoryRegistry::RegCloseKey(hKey); });
   }
   RegStatus RegDeleteKeyA(RegHandle hKey, const char* lpSubKey) override {
     return Run({"RegDeleteKeyA", hKey, Text(lpSubKey)},
-               [&] { return store.RegDeleteKeyA(hKey, lpSubKey); });
+               [&] { return MemoryRegistry::RegDeleteKeyA(hKey, lpSubKey); });
   }
   RegStatus RegEnumKeyExA(RegHandle hKey, std::uint32_t dwIndex, char* lpName,
                           std::uint32_t* lpcchName, std::uint32_t* lpReserved, char* lpClass,
                           std::uint32_t* lpcchClass, void* lpftLastWriteTime) override {
-    return Run({"RegEnumKeyExA", hKey, std::nullopt}, [&] {
-      return store.RegEnumKeyExA(hKey, dwIndex, lpName, lpcchName, lpReserved, lpClass, lpcchClass,
-                                 lpftLastWriteTime);
+    return Run({"RegEnumKeyExA", hKey}, [&] {
+      return MemoryRegistry::RegEnumKeyExA(hKey, dwIndex, lpName, lpcchName, lpReserved, lpClass,
+                                           lpcchClass, lpftLastWriteTime);
     });
   }
   RegStatus RegEnumValueA(RegHandle hKey, std::uint32_t dwIndex, char* lpValueName,
                           std::uint32_t* lpcchValueName, std::uint32_t* lpReserved,
                           std::uint32_t* lpType, std::uint8_t* lpData,
                           std::uint32_t* lpcbData) override {
-    return Run({"RegEnumValueA", hKey, std::nullopt}, [&] {
-      return store.RegEnumValueA(hKey, dwIndex, lpValueName, lpcchValueName, lpReserved, lpType,
-                                 lpData, lpcbData);
+    return Run({"RegEnumValueA", hKey}, [&] {
+      return MemoryRegistry::RegEnumValueA(hKey, dwIndex, lpValueName, lpcchValueName, lpReserved,
+                                           lpType, lpData, lpcbData);
     });
   }
-  std::intptr_t ShellExecuteA(std::intptr_t hwnd, const char* lpOperation, const char* lpFile,
-                              const char* lpParameters, const char* lpDirectory,
-                              std::int32_t nShowCmd) override {
-    return store.ShellExecuteA(hwnd, lpOperation, lpFile, lpParameters, lpDirectory, nShowCmd);
-  }
-  std::string AnsiFromUtf8(std::string_view text) override { return store.AnsiFromUtf8(text); }
-  std::string Utf8FromAnsi(std::string_view bytes) override { return store.Utf8FromAnsi(bytes); }
 
  private:
   static std::optional<std::string> Text(const char* text) {
