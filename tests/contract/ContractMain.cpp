@@ -15,14 +15,13 @@ int main(int argc, char** argv) {
   std::map<std::string, std::pair<int, int>> counts;  // backend -> cases run, passed
   const testing::UnitTest& unit = *testing::UnitTest::GetInstance();
   for (int s = 0; s < unit.total_test_suite_count(); ++s) {
-    const testing::TestSuite& suite = *unit.GetTestSuite(s);
-    for (int t = 0; t < suite.total_test_count(); ++t) {
-      const testing::TestInfo& info = *suite.GetTestInfo(t);
+    for (int t = 0; t < unit.GetTestSuite(s)->total_test_count(); ++t) {
+      const testing::TestInfo& info = *unit.GetTestSuite(s)->GetTestInfo(t);
       if (!info.should_run()) continue;
       const std::string name = info.name();
       auto& [run, passed] = counts[name.substr(name.rfind('/') + 1)];
       ++run;
-      passed += info.result()->Passed() ? 1 : 0;
+      passed += info.result()->Passed();
     }
   }
   bool same = true;
