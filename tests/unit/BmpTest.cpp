@@ -120,9 +120,8 @@ TEST(WriteBmp24, RefusesWhatCannotBeABitmapOrCannotBeWritten) {
   Image32 inconsistent = Pattern(3, 3, 1);
   inconsistent.Pixels.pop_back();
   for (const Image32& image : {Image32{}, Image32{0, 4, {}}, Image32{4, 0, {}}, inconsistent}) {
-    SCOPED_TRACE(std::to_string(image.Width) + " x " + std::to_string(image.Height));
     std::ostringstream out;
-    EXPECT_FALSE(WriteBmp24(image, out));
+    EXPECT_FALSE(WriteBmp24(image, out)) << image.Width << " x " << image.Height;
     EXPECT_TRUE(out.str().empty());
   }
   std::ostringstream broken;
@@ -166,7 +165,6 @@ TEST(ReadBmp, RefusesTruncatedAndUnsupportedFilesCleanly) {
       {"OS/2 core header", os2_header, EINVAL},
       {"pixels inside the header", pixels_inside_header, EINVAL},
       {"8-bit", MakeFile(Header{.bits = 8, .gap = 1024}), EINVAL},
-      {"16-bit", MakeFile(Header{.bits = 16}), EINVAL},
       {"RLE8", MakeFile(Header{.bits = 8, .compression = 1}), EINVAL},
       {"bit fields", MakeFile(Header{.bits = 32, .compression = 3, .gap = 12}), EINVAL},
       {"two planes", MakeFile(Header{.planes = 2}), EINVAL},
@@ -174,7 +172,6 @@ TEST(ReadBmp, RefusesTruncatedAndUnsupportedFilesCleanly) {
       {"zero height", MakeFile(Header{.height = 0}), EINVAL},
       {"most negative height",
        MakeFile(Header{.height = std::numeric_limits<std::int32_t>::min()}, 0), EINVAL},
-      {"text", std::string(100, 'x'), EINVAL},
   };
   // Cut short: empty, in the file header, in the info header, before the pixels, in a row, by
   // the last byte.
