@@ -215,11 +215,10 @@ TEST_P(RegistryContract, DeleteValuesAndKeysThenCloseTheirHandles) {
 TEST_P(RegistryContract, EnumerateKeysAndValues) {
   // Names takes each name by its length, the NUL left out, and expects 259 at the end.
   const RegHandle key = Create("Enum");
-  for (const char* name : {"b", "_u", "A", "LongName"})
-    Create((std::string("Enum\\") + name).c_str());
-  for (const char* name : {"b", "_u", "A", ""}) Set(key, name, "x");
-  EXPECT_EQ(Names(key, false), Sorted({"b", "_u", "A", "LongName"}));
-  EXPECT_EQ(Names(key, true), Sorted({"b", "_u", "A", ""}));
+  for (const char* name : {"b", "_u", "A"}) Create((std::string("Enum\\") + name).c_str());
+  for (const char* name : {"b", "_u", ""}) Set(key, name, "x");
+  EXPECT_EQ(Names(key, false), Sorted({"b", "_u", "A"}));
+  EXPECT_EQ(Names(key, true), Sorted({"b", "_u", ""}));
 
   const RegHandle single = Create("Single");
   Set(single, "Test", std::string("0123456789", 11));
