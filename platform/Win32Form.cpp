@@ -49,10 +49,10 @@ UniqueHfont CreateDefaultFont(int dpi) {
 }
 
 // A face that is missing is replaced by the nearest one the system has.
-UniqueHfont CreateRowFont(const FontSpec& spec, int dpi) {
-  const std::wstring face = Utf8ToWide(spec.Face);
-  return UniqueHfont(::CreateFontW(PointsToHeight(spec.Points, dpi), 0, 0, 0, spec.Weight, FALSE,
-                                   FALSE, FALSE, static_cast<DWORD>(spec.Charset),
+UniqueHfont CreateRowFont(const FontSpec& font, int dpi) {
+  const std::wstring face = Utf8ToWide(font.Face);
+  return UniqueHfont(::CreateFontW(PointsToHeight(font.Points, dpi), 0, 0, 0, font.Weight, FALSE,
+                                   FALSE, FALSE, static_cast<DWORD>(font.Charset),
                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                    DEFAULT_PITCH | FF_SWISS, face.c_str()));
 }
