@@ -39,8 +39,6 @@ Win32Platform::Win32Platform() : session_(std::make_shared<win32::Session>()) {}
 
 Win32Platform::~Win32Platform() = default;
 
-std::unique_ptr<Platform> MakeWin32Platform() { return std::make_unique<Win32Platform>(); }
-
 std::unique_ptr<Form> Win32Platform::CreateForm(const FormLayout& layout, FormEvents& events) {
   return std::make_unique<win32::Win32Form>(layout, events, session_);
 }

@@ -33,6 +33,4 @@ class Win32Platform final : public Platform {
   std::shared_ptr<win32::Session> session_;
 };
 
-std::unique_ptr<Platform> MakeWin32Platform();
-
 }  // namespace plumeroll
