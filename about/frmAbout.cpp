@@ -1,6 +1,6 @@
 #include "about/frmAbout.h"
 
-#include "app/resource.h"
+#include "about/frmAbout_icon.h"
 
 namespace plumeroll {
 namespace {

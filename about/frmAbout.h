@@ -23,8 +23,6 @@ class frmAbout : private FormEvents {
 
   // Loads the window anew, runs its load handler and shows it modally; returns once it is closed.
   void Show();
-  // The window while it is open, null otherwise.
-  Form* form() { return form_.get(); }
 
   void Form_Load();
   void Label2_Click();
@@ -38,7 +36,7 @@ class frmAbout : private FormEvents {
 
   Platform& platform_;
   modRegistry& shell_;
-  std::unique_ptr<Form> form_;
+  std::unique_ptr<Form> form_;  // while the window is open
 };
 
 }  // namespace plumeroll

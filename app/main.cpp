@@ -1,5 +1,4 @@
-// The program entry: creates the one main window, runs its load handler, shows it and runs the
-// event loop until it is closed.
+// The program entry: the one main window, over the real window system and registry.
 #include <windows.h>
 
 #include "mainwindow/frmIE.h"
@@ -8,9 +7,8 @@
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   plumeroll::Win32Platform platform;
-  plumeroll::Win32Registry registry;
-  plumeroll::frmIE main_window(platform, registry);
-  main_window.Load();
-  platform.RunEventLoop();
+  const auto registry = plumeroll::MakeWin32Registry();
+  plumeroll::frmIE main_window(platform, *registry);
+  main_window.Run();
   return 0;
 }

@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
@@ -26,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BmpReader.h"
 #include "platform/Bmp.h"
 #include "platform/Resample.h"
 
@@ -57,14 +59,24 @@ Result<Image32> ReadFile(const std::string& path) {
   return ReadBmp(in);
 }
 
+struct FileSink : ByteSink {
+  explicit FileSink(const std::string& path) : out(path, std::ios::binary | std::ios::trunc) {}
+  Result<void> Write(const void* bytes, std::size_t size) override {
+    out.write(static_cast<const char*>(bytes), static_cast<std::streamsize>(size));
+    if (!out) return Failure{"ofstream::write", static_cast<std::uint32_t>(errno)};
+    return {};
+  }
+  std::ofstream out;
+};
+
 bool WriteFile(const Image32& image, const std::string& path) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  return WriteBmp24(image, out) && out.flush();
+  FileSink sink(path);
+  return WriteBmp24(image, sink) && sink.out.flush();
 }
 
 int MakeInput(const std::string& path, int width, int height) {
   Image32 image{width, height, {}};
-  image.Pixels.reserve(static_cast<std::size_t>(width) * height);
+  image.pixels.reserve(static_cast<std::size_t>(width) * height);
   std::uint32_t seed = 12345;
   auto noisy = [&seed](double level) {
     seed ^= seed << 13;
@@ -80,7 +92,7 @@ int MakeInput(const std::string& path, int width, int height) {
       const std::uint32_t red = noisy(255 * u);
       const std::uint32_t green = noisy(255 * v);
       const std::uint32_t blue = noisy(127.5 + 127.5 * std::sin(6.0 * u + 4.0 * v));
-      image.Pixels.push_back(0xFF000000u | red << 16 | green << 8 | blue);
+      image.pixels.push_back(0xFF000000u | red << 16 | green << 8 | blue);
     }
   }
   if (!WriteFile(image, path)) {
@@ -93,19 +105,17 @@ int MakeInput(const std::string& path, int width, int height) {
 int Resize(const std::string& in, int width, int height, const std::string& out) {
   Result<Image32> source = ReadFile(in);
   if (!source) {
-    std::fprintf(stderr, "cannot read %s: %s %u\n", in.c_str(), source.failure().Call.c_str(),
-                 source.failure().Status);
+    std::fprintf(stderr, "cannot read %s: %s %u\n", in.c_str(), source.failure().call.c_str(),
+                 source.failure().status);
     return 1;
   }
-  Image32 target{width, height,
-                 std::vector<std::uint32_t>(static_cast<std::size_t>(width) * height)};
-  if (Result<void> stretched = StretchInto(source.value(), target, 0, 0, width, height);
-      !stretched) {
-    std::fprintf(stderr, "cannot stretch: %s %u\n", stretched.failure().Call.c_str(),
-                 stretched.failure().Status);
+  Result<Image32> stretched = Stretch(source.value(), width, height);
+  if (!stretched) {
+    std::fprintf(stderr, "cannot stretch: %s %u\n", stretched.failure().call.c_str(),
+                 stretched.failure().status);
     return 1;
   }
-  if (!WriteFile(target, out)) {
+  if (!WriteFile(stretched.value(), out)) {
     std::fprintf(stderr, "cannot write %s\n", out.c_str());
     return 1;
   }
@@ -192,7 +202,7 @@ int Compare(const std::string& in, int width, int height, int runs, const std::s
   const Summary o = Summarise(ours_runs);
   const Summary m = Summarise(magick_runs);
   std::printf("resize %dx%d -> %s, %d runs each (wall: min / median; cpu: median)\n",
-              source.value().Width, source.value().Height, size.c_str(), runs);
+              source.value().width, source.value().height, size.c_str(), runs);
   std::printf("  %-12s %9s %9s %9s %11s\n", "", "min wall", "median", "cpu", "peak RSS");
   std::printf("  %-12s %8.3fs %8.3fs %8.3fs %7.1f MiB\n", "plumeroll", o.min_wall, o.median_wall,
               o.median_cpu, o.peak_mib);
@@ -200,7 +210,7 @@ int Compare(const std::string& in, int width, int height, int runs, const std::s
               m.median_cpu, m.peak_mib);
   std::printf("  %-12s %8.2fx %8.2fx %8.2fx %10.2fx\n", "ours/IM", o.min_wall / m.min_wall,
               o.median_wall / m.median_wall, o.median_cpu / m.median_cpu, o.peak_mib / m.peak_mib);
-  const double pixels_mib = (static_cast<double>(source.value().Width) * source.value().Height +
+  const double pixels_mib = (static_cast<double>(source.value().width) * source.value().height +
                              static_cast<double>(width) * height) *
                             4 / (1024.0 * 1024.0);
   const double target_mib = pixels_mib * 1.1;
@@ -211,11 +221,11 @@ int Compare(const std::string& in, int width, int height, int runs, const std::s
   Result<Image32> ours_image = ReadFile(ours_out);
   Result<Image32> magick_image = ReadFile(magick_out);
   if (ours_image && magick_image &&
-      ours_image.value().Pixels.size() == magick_image.value().Pixels.size()) {
+      ours_image.value().pixels.size() == magick_image.value().pixels.size()) {
     double total = 0;
     int largest = 0;
-    const auto& a = ours_image.value().Pixels;
-    const auto& b = magick_image.value().Pixels;
+    const auto& a = ours_image.value().pixels;
+    const auto& b = magick_image.value().pixels;
     for (std::size_t i = 0; i < a.size(); ++i) {
       for (int shift = 0; shift < 24; shift += 8) {
         const int difference = std::abs(static_cast<int>((a[i] >> shift) & 0xFF) -

@@ -16,9 +16,7 @@ constexpr int kLargestSize = 9999;
 
 std::string Quoted(std::string_view path) { return "\n« " + std::string(path) + " »\n\n"; }
 
-std::string Code(const Failure& failure) {
-  return "(" + failure.Call + ", code " + std::to_string(failure.Status) + ")";
-}
+std::string Code(const Failure& failure) { return std::string("(").append(Describe(failure)) + ")"; }
 
 // A size box's number as whole pixels from 1 to kLargestSize, or nothing.
 std::optional<int> PixelCount(std::string_view text) {
@@ -28,8 +26,8 @@ std::optional<int> PixelCount(std::string_view text) {
 }
 
 std::string_view DialogTitle(const FormLayout& layout) {
-  for (const ControlRow& row : layout.Controls) {
-    if (row.Kind == ControlKind::FileDialog) return row.Caption;
+  for (const ControlRow& row : layout.controls) {
+    if (row.kind == ControlKind::FileDialog) return row.caption;
   }
   return {};
 }
@@ -40,10 +38,11 @@ frmIE::frmIE(Platform& platform, modRegistry& api) : RegistryOperations(api), pl
   cdgFile.DialogTitle = DialogTitle(kfrmIELayout);
 }
 
-void frmIE::Load() {
+void frmIE::Run() {
   form_ = platform_.CreateForm(kfrmIELayout, *this);
   Form_Load();
   form_->Show();
+  platform_.RunEventLoop(*form_);
 }
 
 void frmIE::Form_Load() {
@@ -87,16 +86,10 @@ void frmIE::cmdFile_Click() {
   cdgFile.FileName.clear();
   if (chosen.empty()) return;  // cancelled
 
-  // The registry holds the path in the ANSI code page: never store a mangled one.
-  const std::optional<std::string> path = platform_.AnsiSafePath(chosen);
-  if (!path) {
-    platform_.MsgBox(
-        "Le chemin de ce fichier contient des caractères que le registre ne peut pas "
-        "enregistrer :" +
-            Quoted(chosen) + "Renommez ou déplacez le fichier, puis recommencez. Rien n'a été changé.",
-        kMsgCritical, "Chemin impossible");
-    return;
-  }
+  const std::optional<std::string> path =
+      RegistryPath(chosen, "Le chemin de ce fichier",
+                   "Renommez ou déplacez le fichier, puis recommencez.");
+  if (!path) return;
   // Load first: a file that is no usable bitmap must never reach the registry.
   Result<PicturePtr> picture = platform_.LoadPicture(*path);
   if (!picture) {
@@ -135,15 +128,9 @@ void frmIE::cmdSize_Click() {
                        kMsgInformation, "Taille impossible");
       return;
     }
-    const std::optional<std::string> safe_directory = platform_.AnsiSafePath(directory);
-    if (!safe_directory) {
-      platform_.MsgBox(
-          "Le dossier du programme contient des caractères que le registre ne peut pas "
-          "enregistrer :" +
-              Quoted(directory) + "Déplacez Plumeroll dans un autre dossier. Rien n'a été changé.",
-          kMsgCritical, "Chemin impossible");
-      return;
-    }
+    const std::optional<std::string> safe_directory = RegistryPath(
+        directory, "Le dossier du programme", "Déplacez Plumeroll dans un autre dossier.");
+    if (!safe_directory) return;
     const std::string target = *safe_directory + "\\resized.bmp";
     if (!SaveResized(source, *width, *height, target)) return;
     WriteKeyValue(kToolbarKey, kBackBitmap, target);
@@ -154,6 +141,19 @@ void frmIE::cmdSize_Click() {
   } else {
     platform_.MsgBox("T'as déjà sizé avec des lettres toi ? -_-", kMsgInformation, "Grompf");
   }
+}
+
+std::optional<std::string> frmIE::RegistryPath(const std::string& path, std::string_view holder,
+                                               std::string_view advice) {
+  // The registry holds paths in the ANSI code page: never store a mangled one.
+  std::optional<std::string> safe = platform_.AnsiSafePath(path);
+  if (!safe) {
+    platform_.MsgBox(std::string(holder) +
+                         " contient des caractères que le registre ne peut pas enregistrer :" +
+                         Quoted(path) + std::string(advice) + " Rien n'a été changé.",
+                     kMsgCritical, "Chemin impossible");
+  }
+  return safe;
 }
 
 bool frmIE::SaveResized(const std::string& source, int width, int height,

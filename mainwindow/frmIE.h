@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,9 +22,9 @@ class frmIE : public RegistryOperations, private FormEvents {
  public:
   frmIE(Platform& platform, modRegistry& api);
 
-  // Creates the window, runs its load handler, then shows it.
-  void Load();
-  frmAbout* about() { return about_.get(); }
+  // Creates the window, runs its load handler, shows it, and runs the event loop until the
+  // window is closed.
+  void Run();
 
   void Form_Load();
   void cmdChange_Click();
@@ -41,6 +42,10 @@ class frmIE : public RegistryOperations, private FormEvents {
   Control& control(std::string_view name) { return (*form_)(name); }
   void ShowPicture(PicturePtr picture);
   void SelectWholeText(Control& box);
+  // The path in a form the registry can hold, or nothing after telling the user that the
+  // holder ("Le chemin de ce fichier", ...) cannot be stored, and what to do.
+  std::optional<std::string> RegistryPath(const std::string& path, std::string_view holder,
+                                          std::string_view advice);
   // Stretches the picture at source to width x height pixels and saves it at target;
   // false, after telling the user why, when nothing could be saved.
   bool SaveResized(const std::string& source, int width, int height, const std::string& target);

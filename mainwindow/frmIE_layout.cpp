@@ -1,11 +1,11 @@
 #include "mainwindow/frmIE_layout.h"
 
-#include "app/resource.h"
+#include "mainwindow/frmIE_icon.h"
 
 namespace plumeroll {
 namespace {
 
-constexpr FontSpec kPlaceholderFont{"MS Sans Serif", 18, 700, 0};
+constexpr Font kPlaceholderFont{"MS Sans Serif", 18, 700, 0};
 
 using enum ControlKind;
 constexpr bool kOn = true;

@@ -2,25 +2,31 @@
 // system: 24 bits per pixel, BITMAPINFOHEADER, rows bottom-up, each padded to 4 bytes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <istream>
-#include <ostream>
 
 #include "platform/Image.h"
 #include "platform/Result.h"
 
 namespace plumeroll {
 
+// Where the bytes of a file go. A refusal names the call that failed.
+class ByteSink {
+ public:
+  virtual Result<void> Write(const void* bytes, std::size_t size) = 0;
+
+ protected:
+  ~ByteSink() = default;
+};
+
 // Bytes of one 24-bit row, rounded up to a multiple of 4.
-constexpr std::uint32_t BmpRowStride24(int width) {
-  return (static_cast<std::uint32_t>(width) * 3 + 3) & ~3u;
+constexpr std::uint64_t BmpRowStride24(int width) {
+  return (static_cast<std::uint64_t>(width) * 3 + 3) & ~std::uint64_t{3};
 }
 
-// Writes the whole file, row by row (no copy of the image is made). False when the stream fails.
-bool WriteBmp24(const Image32& image, std::ostream& out);
-
-// Reads an uncompressed 24- or 32-bit BMP with a BITMAPINFOHEADER, bottom-up or top-down;
-// refuses anything else. Used to read back what WriteBmp24 wrote, and by the benchmarks.
-Result<Image32> ReadBmp(std::istream& in);
+// Writes the whole file, a row at a time (no copy of the image is made). Fails, naming
+// WriteBmp24, for an image that no bitmap file can hold (empty, or over 4 GiB), and with the
+// sink's failure when it refuses bytes.
+Result<void> WriteBmp24(const Image32& image, ByteSink& out);
 
 }  // namespace plumeroll

@@ -7,12 +7,9 @@
 namespace plumeroll {
 
 struct Image32 {
-  int Width = 0;
-  int Height = 0;
-  std::vector<std::uint32_t> Pixels;  // Width * Height, row after row from the top
-
-  std::uint32_t& At(int x, int y) { return Pixels[static_cast<std::size_t>(y) * Width + x]; }
-  std::uint32_t At(int x, int y) const { return Pixels[static_cast<std::size_t>(y) * Width + x]; }
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> pixels;  // width * height, row after row from the top
 };
 
 }  // namespace plumeroll

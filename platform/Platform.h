@@ -18,30 +18,24 @@ namespace plumeroll {
 class Picture {
  public:
   virtual ~Picture() = default;
-  virtual int Width() const = 0;   // pixels
-  virtual int Height() const = 0;  // pixels
   // The picture's pixels as 32-bit colours (may fail for lack of memory).
   virtual Result<Image32> Pixels() const = 0;
 };
 using PicturePtr = std::shared_ptr<const Picture>;
 
-// One control of a window. Which properties mean something depends on its kind.
+// One control of a window, as its handlers change it. Which properties mean something depends
+// on its kind; each change takes effect at once.
 class Control {
  public:
   virtual ~Control() = default;
-  virtual bool Enabled() const = 0;
   virtual void SetEnabled(bool enabled) = 0;
-  virtual bool Visible() const = 0;
   virtual void SetVisible(bool visible) = 0;
   // A label's or button's caption, a text box's text.
   virtual std::string Text() const = 0;
   virtual void SetText(std::string_view text) = 0;
   // Image boxes: the picture shown stretched to the box; null for none.
-  virtual PicturePtr Picture() const = 0;
   virtual void SetPicture(PicturePtr picture) = 0;
   // Text boxes: the selection, in characters. A length past the end selects to the end.
-  virtual int SelStart() const = 0;
-  virtual int SelLength() const = 0;
   virtual void SetSelStart(int start) = 0;
   virtual void SetSelLength(int length) = 0;
   virtual int MaxLength() const = 0;
@@ -60,8 +54,7 @@ class Form {
  public:
   virtual ~Form() = default;
   virtual Control& operator()(std::string_view name, int index = kNoIndex) = 0;
-  virtual int Height() const = 0;  // outer height, twips
-  virtual void SetHeight(int twips) = 0;
+  virtual void SetHeight(int twips) = 0;  // outer height; the width does not change
   virtual std::intptr_t hWnd() const = 0;
   // Shows the window; the focus goes to the first enabled control in the tab order.
   virtual void Show() = 0;
@@ -69,7 +62,6 @@ class Form {
   // loop runs until the window is unloaded (by Unload or by its close button).
   virtual void ShowModal() = 0;
   virtual void Unload() = 0;
-  virtual bool Loaded() const = 0;
 };
 
 // The settings of the common file dialog, as the dialog component holds them.
@@ -89,11 +81,12 @@ class Platform {
   virtual ~Platform() = default;
   // Creates the window, hidden, with every control of its layout.
   virtual std::unique_ptr<Form> CreateForm(const FormLayout& layout, FormEvents& events) = 0;
-  // Runs the event loop until the program's main window is closed.
-  virtual void RunEventLoop() = 0;
+  // Runs the event loop until the program's main window, `main`, is closed.
+  virtual void RunEventLoop(Form& main) = 0;
   // A modal message box with one OK button; buttons is kMsgCritical or kMsgInformation.
   virtual void MsgBox(std::string_view prompt, int buttons, std::string_view title) = 0;
-  // The modal Open dialog. Cancel leaves FileName empty and is not a failure.
+  // The modal Open dialog, with an empty file name to start with. Cancel leaves FileName empty
+  // and is not a failure.
   virtual Result<void> ShowOpen(CommonDialog& dialog) = 0;
   // Loads a picture with the system's bitmap loader.
   virtual Result<PicturePtr> LoadPicture(const std::string& path) = 0;

@@ -8,9 +8,8 @@
 
 namespace plumeroll {
 
-// Draws the whole of source, stretched to width x height, at (x, y) into target; the parts of
-// the rectangle outside target are clipped. Fails (with nothing drawn) for lack of memory.
-Result<void> StretchInto(const Image32& source, Image32& target, int x, int y, int width,
-                         int height);
+// The whole of source stretched to width x height. Fails for an empty picture or size, and for
+// pictures larger than the resampler can address or memory can hold.
+Result<Image32> Stretch(const Image32& source, int width, int height);
 
 }  // namespace plumeroll

@@ -4,14 +4,27 @@
 
 #include <cstdint>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <utility>
 
 namespace plumeroll {
 
 struct Failure {
-  std::string Call;          // the function that failed, e.g. "LoadImageW"
-  std::uint32_t Status = 0;  // its error code (GetLastError, errno or a code of ours)
+  std::string call;          // the function that failed ("LoadImageW"), or the check that refused
+  std::uint32_t status = 0;  // its error code (GetLastError, errno or a code of ours)
+};
+
+// "LoadImageW, code 2": how a failure is named to the user.
+inline std::string Describe(const Failure& failure) {
+  return failure.call + ", code " + std::to_string(failure.status);
+}
+
+// A failure no handler can work around (the window system refusing a window): it ends the
+// program with a message that names it.
+class PlatformError : public std::runtime_error {
+ public:
+  explicit PlatformError(const Failure& failure) : std::runtime_error(Describe(failure)) {}
 };
 
 template <class T>

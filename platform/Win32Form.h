@@ -1,137 +1,125 @@
 // The Win32 forms and controls behind Platform::CreateForm. Internal to the platform library.
+// Win32Form.cpp builds a form from its layout table, Win32Control.cpp its controls,
+// Win32Focus.cpp moves the focus, Win32Modal.cpp runs the message loops and the modal show.
 #pragma once
 
 #include <windows.h>
 
-#include <exception>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/Platform.h"
 #include "platform/Win32Handles.h"
+#include "platform/Win32Picture.h"
 
 namespace plumeroll::win32 {
 
-// What the forms of one Win32Platform share.
-struct Session {
-  bool main_claimed = false;   // the first form created is the program's main window
-  HWND main_window = nullptr;  // while that window exists
-};
+// Dispatches the thread's messages until `window` is destroyed, handing keyboard messages to the
+// navigation of our forms first. A quit message ends it too, and is posted again for an outer
+// loop. An exception that a handler let out is thrown again from here.
+void RunMessagesUntilGone(HWND window);
 
-// Hands a keyboard message to the navigation of the form that holds its window (Tab moves the
-// focus). True when it was handled there and must not be dispatched again.
-bool RouteDialogMessage(MSG& msg);
-
-// Windows calls our window procedures through C frames that an exception must not cross: an
-// exception that leaves an event handler is kept and thrown again by the message loop.
-void KeepPendingException(std::exception_ptr error);
-void RethrowPendingException();
+// Posted to a form when the control that had the focus was disabled or hidden; lparam is that
+// control.
+inline constexpr UINT kMoveFocusMessage = WM_APP + 1;
 
 class Win32Form;
 
 class Win32Control final : public Control {
  public:
-  Win32Control(Win32Form& form, const ControlRow& row, int id);
+  Win32Control(const ControlRow& row, int id) : row_(row), id_(id) {}
 
-  bool Enabled() const override;
   void SetEnabled(bool enabled) override;
-  bool Visible() const override;
   void SetVisible(bool visible) override;
   std::string Text() const override;
   void SetText(std::string_view text) override;
-  PicturePtr Picture() const override;
   void SetPicture(PicturePtr picture) override;
-  int SelStart() const override;
-  int SelLength() const override;
   void SetSelStart(int start) override;
   void SetSelLength(int length) override;
-  int MaxLength() const override;
+  int MaxLength() const override { return row_.max_length; }
 
   const ControlRow& row() const { return row_; }
-  int id() const { return id_; }
-  // The control's window as it is now: null for rows without one and while unloaded.
+  // Null while the form is not loaded.
   HWND window() const { return window_; }
   // Whether the Tab key can move the focus here at this moment.
   bool CanTakeFocus() const;
 
-  // Builds the control's window on the loaded form (nothing for rows without one), in the
-  // state its row gives.
-  void Create(HWND parent, int dpi_x, int dpi_y, HFONT font);
+  // Builds the control's window on the form's window, in the state its row gives.
+  void Create(Win32Form& form, int dpi_x, int dpi_y, HFONT font);
   void Detach() { window_ = nullptr; }
 
-  // Draws an image box: its picture stretched to the whole box, or the bare background.
-  void PaintImage(HDC dc) const;
+  // The image box's own messages.
+  LRESULT HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
  private:
-  // The window after making sure the form is loaded (touching a control loads its form).
-  HWND LiveWindow() const;
   // A label whose wrapped text takes more lines than its box holds is drawn a pixel size
   // smaller at a time, down to three quarters of its font, so that no line is cut off: the
   // user-interface font differs from one system to the next, and the layouts are fixed.
   void FitTextToBox();
-  bool IsTextBox() const { return row_.Kind == ControlKind::TextBox && window_; }
+  void PaintImage(HWND window, HDC dc) const;
 
-  Win32Form& form_;
+  Win32Form* form_ = nullptr;
   const ControlRow& row_;
   const int id_;
-  HWND window_ = nullptr;  // a child of the form, destroyed with it
-  HFONT font_ = nullptr;   // the row's font, owned by the form
-  UniqueHfont fitted_font_;  // a smaller size of it, when the text needs one
-
-  // Kept here for labels (the text as set) and for the rows without a window.
-  std::string text_;
-  bool enabled_ = true;
-  bool visible_ = true;
-  PicturePtr picture_;
+  HWND window_ = nullptr;                        // a child of the form, destroyed with it
+  HFONT font_ = nullptr;                         // the row's font, owned by the form
+  UniqueHfont fitted_font_;                      // a smaller size of it, when the text needs one
+  std::shared_ptr<const Win32Picture> picture_;  // an image box's picture
 };
 
 class Win32Form final : public Form {
  public:
-  // The layout's rows must outlive the form (they are the program's constant tables).
-  Win32Form(const FormLayout& layout, FormEvents& events, std::shared_ptr<Session> session);
+  // The window is created hidden, with its controls. The layout's rows must outlive the form
+  // (they are the program's constant tables). A dialog belongs to the window active when it
+  // is created, and has no taskbar button of its own.
+  Win32Form(const FormLayout& layout, FormEvents& events);
   ~Win32Form() override;
   Win32Form(const Win32Form&) = delete;
   Win32Form& operator=(const Win32Form&) = delete;
 
   Control& operator()(std::string_view name, int index = kNoIndex) override;
-  int Height() const override;  // 0 while unloaded
   void SetHeight(int twips) override;
-  std::intptr_t hWnd() const override;  // 0 while unloaded
+  std::intptr_t hWnd() const override;  // 0 once unloaded
   void Show() override;
   void ShowModal() override;
   void Unload() override;
-  bool Loaded() const override { return static_cast<bool>(window_); }
 
-  // Creates the window and its controls if the form is not loaded; returns the window.
-  HWND EnsureLoaded();
   // Moves the focus on when the control that has it is disabled or hidden.
   void FocusLeaves(HWND control);
+
+  LRESULT HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
   // Whether a top-level window is one of our forms.
   static bool IsFormWindow(HWND window);
 
  private:
-  static ATOM FormClass();
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
-  LRESULT HandleMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  void CreateControls();
   LRESULT OnCommand(HWND window, WPARAM wparam, LPARAM lparam);
-  void Load();
-  void OnDestroyed(HWND window);
+  static LRESULT ColourLabel(HDC dc, const ControlRow& row);
+  void OnDestroyed();
   Win32Control* ControlOf(HWND window);
+
+  // Focus (Win32Focus.cpp).
   // The next control after `after` in the tab order that can take the focus (from the start
   // when after is null), or null.
   Win32Control* NextFocusable(HWND after);
   void FocusFirstControl();
+  // Gives the focus back to the control that had it, or to the first one; false when the
+  // system's default handling must run.
+  bool OnActivate(WPARAM wparam);
+  void OnMoveFocus(HWND window, HWND left);
+  // The keyboard navigation's request to move the focus (Tab, Shift+Tab).
+  void OnNextControl(HWND window, WPARAM wparam, LPARAM lparam);
+
+  // Modal show (Win32Modal.cpp).
   void DisableOtherWindows();
   void EnableOtherWindows();
 
-  FormLayout layout_;
+  const FormLayout layout_;
   FormEvents& events_;
-  std::shared_ptr<Session> session_;
-  bool is_main_ = false;
-  std::vector<std::unique_ptr<Win32Control>> controls_;  // in the layout's order
-  std::vector<Win32Control*> tab_order_;                 // focusable kinds, by TabIndex
+  std::vector<std::unique_ptr<Win32Control>> controls_;  // the rows with a window, in order
+  std::vector<Win32Control*> tab_order_;                 // focusable kinds, by tab index
 
   // While loaded.
   UniqueHwnd window_;
@@ -144,9 +132,6 @@ class Win32Form final : public Form {
   HWND saved_focus_ = nullptr;
 
   // While shown modally.
-  bool modal_ = false;
-  // Cleared when the object goes, for the modal loop whose handler may have destroyed it.
-  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   std::vector<HWND> disabled_windows_;
 };
 

@@ -1,89 +1,52 @@
-// Owners for Windows handles, all made from one pattern: a handle type, its "none" value and
-// the call that releases it. Copying is deleted; moving hands the handle over. put() lends
-// the owner as an out-parameter (it releases what it held first).
+// Owners for Windows handles. Each kind of handle is one line: its type, the call that releases
+// it and, where it is not null, the value that means "none". Copying is deleted; moving hands the
+// handle over.
 #pragma once
 
 #include <windows.h>
 
+#include <cstdint>
 #include <utility>
 
 namespace plumeroll::win32 {
 
-template <class Traits>
+template <class Handle, auto Release, std::intptr_t None = 0>
 class UniqueHandle {
  public:
-  using pointer = typename Traits::pointer;
-
   UniqueHandle() = default;
-  explicit UniqueHandle(pointer handle) : handle_(handle) {}
+  explicit UniqueHandle(Handle handle) : handle_(handle) {}
   ~UniqueHandle() { reset(); }
 
   UniqueHandle(const UniqueHandle&) = delete;
   UniqueHandle& operator=(const UniqueHandle&) = delete;
   UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
   UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-    if (this != &other) reset(other.release());
+    reset(other.release());
     return *this;
   }
 
-  pointer get() const { return handle_; }
-  explicit operator bool() const { return handle_ != Traits::None(); }
+  Handle get() const { return handle_; }
+  explicit operator bool() const { return handle_ != none(); }
 
   // Gives the handle up without releasing it.
-  pointer release() { return std::exchange(handle_, Traits::None()); }
+  Handle release() { return std::exchange(handle_, none()); }
 
-  void reset(pointer handle = Traits::None()) {
-    const pointer old = std::exchange(handle_, handle);
-    if (old != Traits::None()) Traits::Close(old);
-  }
-
-  pointer* put() {
-    reset();
-    return &handle_;
+  void reset(Handle handle = none()) {
+    if (const Handle old = std::exchange(handle_, handle); old != none()) Release(old);
   }
 
  private:
-  pointer handle_ = Traits::None();
+  static Handle none() { return reinterpret_cast<Handle>(None); }
+
+  Handle handle_ = none();
 };
 
-template <class Handle>
-struct GdiObjectTraits {
-  using pointer = Handle;
-  static pointer None() { return nullptr; }
-  static void Close(pointer handle) { ::DeleteObject(handle); }
-};
-
-struct MemoryDcTraits {
-  using pointer = HDC;
-  static pointer None() { return nullptr; }
-  static void Close(pointer handle) { ::DeleteDC(handle); }
-};
-
-struct IconTraits {
-  using pointer = HICON;
-  static pointer None() { return nullptr; }
-  static void Close(pointer handle) { ::DestroyIcon(handle); }
-};
-
-struct WindowTraits {
-  using pointer = HWND;
-  static pointer None() { return nullptr; }
-  static void Close(pointer handle) { ::DestroyWindow(handle); }
-};
-
-struct FileTraits {
-  using pointer = HANDLE;
-  static pointer None() { return INVALID_HANDLE_VALUE; }
-  static void Close(pointer handle) { ::CloseHandle(handle); }
-};
-
-using UniqueHbitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
-using UniqueHfont = UniqueHandle<GdiObjectTraits<HFONT>>;
-using UniqueHbrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
-using UniqueHdc = UniqueHandle<MemoryDcTraits>;  // from CreateCompatibleDC / CreateDC
-using UniqueHicon = UniqueHandle<IconTraits>;    // from LoadImage without LR_SHARED
-using UniqueHwnd = UniqueHandle<WindowTraits>;
-using UniqueFile = UniqueHandle<FileTraits>;
+using UniqueHbitmap = UniqueHandle<HBITMAP, ::DeleteObject>;
+using UniqueHfont = UniqueHandle<HFONT, ::DeleteObject>;
+using UniqueHdc = UniqueHandle<HDC, ::DeleteDC>;         // from CreateCompatibleDC
+using UniqueHicon = UniqueHandle<HICON, ::DestroyIcon>;  // from LoadImage without LR_SHARED
+using UniqueHwnd = UniqueHandle<HWND, ::DestroyWindow>;
+using UniqueFile = UniqueHandle<HANDLE, ::CloseHandle, -1>;  // CreateFileW's "none" is -1
 
 // A window's device context from GetDC, given back with ReleaseDC (null window: the screen).
 class WindowDc {
@@ -108,7 +71,7 @@ class SelectGuard {
  public:
   SelectGuard(HDC dc, HGDIOBJ object) : dc_(dc), previous_(::SelectObject(dc, object)) {}
   ~SelectGuard() {
-    if (previous_ && previous_ != HGDI_ERROR) ::SelectObject(dc_, previous_);
+    if (*this) ::SelectObject(dc_, previous_);
   }
   SelectGuard(const SelectGuard&) = delete;
   SelectGuard& operator=(const SelectGuard&) = delete;

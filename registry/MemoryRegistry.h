@@ -47,9 +47,6 @@ class MemoryRegistry : public modRegistry {
   std::string AnsiFromUtf8(std::string_view text) override;
   std::string Utf8FromAnsi(std::string_view bytes) override;
 
-  // The handles opened or created and not yet closed (the hives' own handles not counted).
-  std::size_t OpenHandleCount() const { return handles_.size(); }
-
  private:
   struct Value {
     std::string name;  // as first set

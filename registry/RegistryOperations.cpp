@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <string_view>
+#include <utility>
 
 namespace plumeroll {
 namespace {
@@ -63,6 +65,36 @@ std::string TrimSpaces(std::string text) {
   return text.substr(first, last - first + 1);
 }
 
+// A key that an operation opened or created, closed through modRegistry when it goes.
+class UniqueKey {
+ public:
+  UniqueKey(modRegistry& api, RegHandle handle) : api_(&api), handle_(handle) {}
+  UniqueKey(UniqueKey&& other) noexcept
+      : api_(std::exchange(other.api_, nullptr)), handle_(other.handle_) {}
+  UniqueKey& operator=(UniqueKey&&) = delete;
+  ~UniqueKey() {
+    if (api_) api_->RegCloseKey(handle_);
+  }
+
+  RegHandle get() const { return handle_; }
+
+ private:
+  modRegistry* api_;
+  RegHandle handle_;
+};
+
+// Opens the key that Path names: ValuePath, StringPath, then RegOpenKeyA. Nothing when the path
+// names no hive or the key cannot be opened; nothing is open then.
+std::optional<UniqueKey> OpenKey(RegistryOperations& operations, modRegistry& api,
+                                 const std::string& Path) {
+  const std::int32_t hive = operations.ValuePath(Path);
+  if (hive == 0) return std::nullopt;
+  const std::string sub_key = api.AnsiFromUtf8(operations.StringPath(hive, Path));
+  RegHandle key = 0;
+  if (api.RegOpenKeyA(hive, sub_key.c_str(), &key) != kErrorSuccess) return std::nullopt;
+  return UniqueKey(api, key);
+}
+
 // A listed name: the first `length` characters of the name buffer as the call left it.
 std::string ListedName(modRegistry& api, const std::string& buffer, std::uint32_t length) {
   const std::size_t kept = std::min<std::size_t>(length, buffer.size());
@@ -71,26 +103,15 @@ std::string ListedName(modRegistry& api, const std::string& buffer, std::uint32_
 
 }  // namespace
 
-bool RegistryOperations::OpenKey(const std::string& Path, RegHandle* key) {
-  const std::int32_t hive = this->ValuePath(Path);
-  if (hive == 0) return false;
-  const std::string sub_key = api_.AnsiFromUtf8(this->StringPath(hive, Path));
-  return api_.RegOpenKeyA(hive, sub_key.c_str(), key) == kErrorSuccess;
-}
-
 void RegistryOperations::DeleteFolder(std::string Path) {
-  RegHandle key = 0;
-  if (!OpenKey(Path, &key)) return;
-  api_.RegDeleteKeyA(key, "");
-  api_.RegCloseKey(key);
+  if (const auto key = OpenKey(*this, api_, Path)) api_.RegDeleteKeyA(key->get(), "");
 }
 
 void RegistryOperations::DeleteKey(std::string Path, std::string Key) {
-  RegHandle key = 0;
-  if (!OpenKey(Path, &key)) return;
+  const auto key = OpenKey(*this, api_, Path);
+  if (!key) return;
   const std::string value_name = api_.AnsiFromUtf8(Key);
-  api_.RegDeleteValueA(key, value_name.c_str());
-  api_.RegCloseKey(key);
+  api_.RegDeleteValueA(key->get(), value_name.c_str());
 }
 
 std::int32_t RegistryOperations::ValuePath(std::string Path) {
@@ -111,27 +132,25 @@ std::string RegistryOperations::StringPath(std::int32_t hKey, std::string Path) 
 }
 
 std::string RegistryOperations::ReadKeyValue(std::string Path, std::string Key) {
-  RegHandle key = 0;
-  if (!OpenKey(Path, &key)) return {};
+  const auto key = OpenKey(*this, api_, Path);
+  if (!key) return {};
   const std::string value_name = api_.AnsiFromUtf8(Key);
-
-  std::string result;
   std::uint32_t type = 0;
   std::uint32_t size = 0;
-  if (api_.RegQueryValueExA(key, value_name.c_str(), nullptr, &type, nullptr, &size) ==
+  if (api_.RegQueryValueExA(key->get(), value_name.c_str(), nullptr, &type, nullptr, &size) !=
       kErrorSuccess) {
-    // One spare byte keeps the buffer's address valid when the data are empty; it is not offered.
-    std::string buffer(std::size_t{size} + 1, '\0');
-    if (api_.RegQueryValueExA(key, value_name.c_str(), nullptr, &type,
-                              reinterpret_cast<std::uint8_t*>(buffer.data()),
-                              &size) == kErrorSuccess) {
-      // The data up to the first NUL byte; data without one are taken whole.
-      const std::string_view data = std::string_view(buffer).substr(0, buffer.size() - 1);
-      result = api_.Utf8FromAnsi(data.substr(0, data.find('\0')));
-    }
+    return {};
   }
-  api_.RegCloseKey(key);
-  return result;
+  // One spare byte keeps the buffer's address valid when the data are empty; it is not offered.
+  std::string buffer(std::size_t{size} + 1, '\0');
+  if (api_.RegQueryValueExA(key->get(), value_name.c_str(), nullptr, &type,
+                            reinterpret_cast<std::uint8_t*>(buffer.data()),
+                            &size) != kErrorSuccess) {
+    return {};
+  }
+  // The data up to the first NUL byte; data without one are taken whole.
+  const std::string_view data = std::string_view(buffer).substr(0, buffer.size() - 1);
+  return api_.Utf8FromAnsi(data.substr(0, data.find('\0')));
 }
 
 void RegistryOperations::WriteKeyValue(std::string Path, std::string Key, std::string Value) {
@@ -140,24 +159,25 @@ void RegistryOperations::WriteKeyValue(std::string Path, std::string Key, std::s
   const std::string sub_key = api_.AnsiFromUtf8(this->StringPath(hive, Path));
   const std::string value_name = api_.AnsiFromUtf8(Key);
   const std::string data = api_.AnsiFromUtf8(Value);  // its NUL is written too
-  RegHandle key = 0;
-  api_.RegCreateKeyA(hive, sub_key.c_str(), &key);
-  api_.RegSetValueExA(key, value_name.c_str(), 0, kRegSz,
+  RegHandle handle = 0;
+  api_.RegCreateKeyA(hive, sub_key.c_str(), &handle);
+  // Whatever the creation gave, even no key at all, is written through and closed.
+  const UniqueKey key(api_, handle);
+  api_.RegSetValueExA(key.get(), value_name.c_str(), 0, kRegSz,
                       reinterpret_cast<const std::uint8_t*>(data.c_str()),
                       static_cast<std::uint32_t>(data.size() + 1));
-  api_.RegCloseKey(key);
 }
 
 std::vector<std::string> RegistryOperations::ReadSubFolders(std::string Path) {
   std::vector<std::string> list;
-  RegHandle key = 0;
-  if (!OpenKey(Path, &key)) return list;
+  const auto key = OpenKey(*this, api_, Path);
+  if (!key) return list;
 
   std::string name(kListBufferSize, ' ');
   for (std::uint32_t index = 0;; ++index) {
     std::uint32_t name_length = kListBufferSize;
-    const RegStatus status = api_.RegEnumKeyExA(key, index, name.data(), &name_length, nullptr,
-                                                nullptr, nullptr, nullptr);
+    const RegStatus status = api_.RegEnumKeyExA(key->get(), index, name.data(), &name_length,
+                                                nullptr, nullptr, nullptr, nullptr);
     if (status == kErrorNoMoreItems) break;
     list.push_back(ListedName(api_, name, name_length));
     // Any failure still adds its entry, then ends the listing: it concerns the key, not the
@@ -165,7 +185,6 @@ std::vector<std::string> RegistryOperations::ReadSubFolders(std::string Path) {
     if (status != kErrorSuccess) break;
     name.assign(kListBufferSize, ' ');
   }
-  api_.RegCloseKey(key);
   return list;
 }
 
@@ -176,8 +195,8 @@ double RegistryOperations::CountFolders(std::string Path) {
 
 std::vector<std::string> RegistryOperations::ReadKeyListValue(std::string Path) {
   std::vector<std::string> list;
-  RegHandle key = 0;
-  if (!OpenKey(Path, &key)) return list;
+  const auto key = OpenKey(*this, api_, Path);
+  if (!key) return list;
 
   // The first call asks for the data's size only; the later ones offer a buffer for them.
   std::string name(kListBufferSize, ' ');
@@ -187,8 +206,8 @@ std::vector<std::string> RegistryOperations::ReadKeyListValue(std::string Path) 
   for (std::uint32_t index = 0;; ++index) {
     std::uint8_t* data_buffer =
         data.empty() ? nullptr : reinterpret_cast<std::uint8_t*>(data.data());
-    const RegStatus status = api_.RegEnumValueA(key, index, name.data(), &name_length, nullptr,
-                                                nullptr, data_buffer, &data_size);
+    const RegStatus status = api_.RegEnumValueA(key->get(), index, name.data(), &name_length,
+                                                nullptr, nullptr, data_buffer, &data_size);
     if (status == kErrorNoMoreItems) break;
     list.push_back(ListedName(api_, name, name_length));
     // Any failure still adds its entry, then ends the listing, as in ReadSubFolders, with one
@@ -201,7 +220,6 @@ std::vector<std::string> RegistryOperations::ReadKeyListValue(std::string Path) 
     name_length = kListBufferSize;
     data_size = kListBufferSize;
   }
-  api_.RegCloseKey(key);
   return list;
 }
 

@@ -36,10 +36,6 @@ class RegistryOperations {
   modRegistry& api() { return api_; }
 
  private:
-  // Opens the key that Path names: ValuePath, StringPath, then RegOpenKeyA. False when the path
-  // names no hive or the key cannot be opened; nothing is open then.
-  bool OpenKey(const std::string& Path, RegHandle* key);
-
   modRegistry& api_;
 };
 

@@ -4,7 +4,7 @@
 // after windows.h, which it needs
 #include <shellapi.h>
 
-#include <string>
+#include "platform/Win32Text.h"
 
 namespace plumeroll {
 namespace {
@@ -48,97 +48,79 @@ class HkeyArg {
   HKEY value_;
 };
 
-std::wstring Widen(UINT code_page, std::string_view text) {
-  if (text.empty()) return {};
-  const int size = static_cast<int>(text.size());
-  const int length = MultiByteToWideChar(code_page, 0, text.data(), size, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(code_page, 0, text.data(), size, wide.data(), length);
-  return wide;
-}
+class Win32Registry final : public modRegistry {
+ public:
+  RegStatus RegOpenKeyA(RegHandle hKey, const char* lpSubKey, RegHandle* phkResult) override {
+    HkeyArg result(phkResult);
+    return ::RegOpenKeyA(ToHkey(hKey), lpSubKey, result.get());
+  }
 
-std::string Narrow(UINT code_page, const std::wstring& wide, DWORD flags,
-                   const char* default_char) {
-  if (wide.empty()) return {};
-  const int size = static_cast<int>(wide.size());
-  const int length =
-      WideCharToMultiByte(code_page, flags, wide.data(), size, nullptr, 0, default_char, nullptr);
-  std::string text(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(code_page, flags, wide.data(), size, text.data(), length, default_char,
-                      nullptr);
-  return text;
-}
+  RegStatus RegCreateKeyA(RegHandle hKey, const char* lpSubKey, RegHandle* phkResult) override {
+    HkeyArg result(phkResult);
+    return ::RegCreateKeyA(ToHkey(hKey), lpSubKey, result.get());
+  }
+
+  RegStatus RegQueryValueExA(RegHandle hKey, const char* lpValueName, std::uint32_t* lpReserved,
+                             std::uint32_t* lpType, std::uint8_t* lpData,
+                             std::uint32_t* lpcbData) override {
+    DwordArg reserved(lpReserved), type(lpType), size(lpcbData);
+    return ::RegQueryValueExA(ToHkey(hKey), lpValueName, reserved.get(), type.get(), lpData,
+                              size.get());
+  }
+
+  RegStatus RegSetValueExA(RegHandle hKey, const char* lpValueName, std::uint32_t Reserved,
+                           std::uint32_t dwType, const std::uint8_t* lpData,
+                           std::uint32_t cbData) override {
+    return ::RegSetValueExA(ToHkey(hKey), lpValueName, Reserved, dwType, lpData, cbData);
+  }
+
+  RegStatus RegDeleteValueA(RegHandle hKey, const char* lpValueName) override {
+    return ::RegDeleteValueA(ToHkey(hKey), lpValueName);
+  }
+
+  RegStatus RegCloseKey(RegHandle hKey) override { return ::RegCloseKey(ToHkey(hKey)); }
+
+  RegStatus RegDeleteKeyA(RegHandle hKey, const char* lpSubKey) override {
+    return ::RegDeleteKeyA(ToHkey(hKey), lpSubKey);
+  }
+
+  RegStatus RegEnumKeyExA(RegHandle hKey, std::uint32_t dwIndex, char* lpName,
+                          std::uint32_t* lpcchName, std::uint32_t* lpReserved, char* lpClass,
+                          std::uint32_t* lpcchClass, void* lpftLastWriteTime) override {
+    DwordArg name_length(lpcchName), reserved(lpReserved), class_length(lpcchClass);
+    return ::RegEnumKeyExA(ToHkey(hKey), dwIndex, lpName, name_length.get(), reserved.get(),
+                           lpClass, class_length.get(), static_cast<FILETIME*>(lpftLastWriteTime));
+  }
+
+  RegStatus RegEnumValueA(RegHandle hKey, std::uint32_t dwIndex, char* lpValueName,
+                          std::uint32_t* lpcchValueName, std::uint32_t* lpReserved,
+                          std::uint32_t* lpType, std::uint8_t* lpData,
+                          std::uint32_t* lpcbData) override {
+    DwordArg name_length(lpcchValueName), reserved(lpReserved), type(lpType), size(lpcbData);
+    return ::RegEnumValueA(ToHkey(hKey), dwIndex, lpValueName, name_length.get(), reserved.get(),
+                           type.get(), lpData, size.get());
+  }
+
+  std::intptr_t ShellExecuteA(std::intptr_t hwnd, const char* lpOperation, const char* lpFile,
+                              const char* lpParameters, const char* lpDirectory,
+                              std::int32_t nShowCmd) override {
+    return reinterpret_cast<std::intptr_t>(::ShellExecuteA(
+        reinterpret_cast<HWND>(hwnd), lpOperation, lpFile, lpParameters, lpDirectory, nShowCmd));
+  }
+
+  std::string AnsiFromUtf8(std::string_view text) override {
+    return win32::Utf8ToCodePage(text, CP_ACP);
+  }
+
+  std::string Utf8FromAnsi(std::string_view bytes) override {
+    return win32::CodePageToUtf8(bytes, CP_ACP);
+  }
+};
 
 }  // namespace
 
-RegStatus Win32Registry::RegOpenKeyA(RegHandle hKey, const char* lpSubKey, RegHandle* phkResult) {
-  HkeyArg result(phkResult);
-  return ::RegOpenKeyA(ToHkey(hKey), lpSubKey, result.get());
-}
-
-RegStatus Win32Registry::RegCreateKeyA(RegHandle hKey, const char* lpSubKey, RegHandle* phkResult) {
-  HkeyArg result(phkResult);
-  return ::RegCreateKeyA(ToHkey(hKey), lpSubKey, result.get());
-}
-
-RegStatus Win32Registry::RegQueryValueExA(RegHandle hKey, const char* lpValueName,
-                                          std::uint32_t* lpReserved, std::uint32_t* lpType,
-                                          std::uint8_t* lpData, std::uint32_t* lpcbData) {
-  DwordArg reserved(lpReserved), type(lpType), size(lpcbData);
-  return ::RegQueryValueExA(ToHkey(hKey), lpValueName, reserved.get(), type.get(), lpData,
-                            size.get());
-}
-
-RegStatus Win32Registry::RegSetValueExA(RegHandle hKey, const char* lpValueName,
-                                        std::uint32_t Reserved, std::uint32_t dwType,
-                                        const std::uint8_t* lpData, std::uint32_t cbData) {
-  return ::RegSetValueExA(ToHkey(hKey), lpValueName, Reserved, dwType, lpData, cbData);
-}
-
-RegStatus Win32Registry::RegDeleteValueA(RegHandle hKey, const char* lpValueName) {
-  return ::RegDeleteValueA(ToHkey(hKey), lpValueName);
-}
-
-RegStatus Win32Registry::RegCloseKey(RegHandle hKey) {
-  return ::RegCloseKey(ToHkey(hKey));
-}
-
-RegStatus Win32Registry::RegDeleteKeyA(RegHandle hKey, const char* lpSubKey) {
-  return ::RegDeleteKeyA(ToHkey(hKey), lpSubKey);
-}
-
-RegStatus Win32Registry::RegEnumKeyExA(RegHandle hKey, std::uint32_t dwIndex, char* lpName,
-                                       std::uint32_t* lpcchName, std::uint32_t* lpReserved,
-                                       char* lpClass, std::uint32_t* lpcchClass,
-                                       void* lpftLastWriteTime) {
-  DwordArg name_length(lpcchName), reserved(lpReserved), class_length(lpcchClass);
-  return ::RegEnumKeyExA(ToHkey(hKey), dwIndex, lpName, name_length.get(), reserved.get(), lpClass,
-                         class_length.get(), static_cast<FILETIME*>(lpftLastWriteTime));
-}
-
-RegStatus Win32Registry::RegEnumValueA(RegHandle hKey, std::uint32_t dwIndex, char* lpValueName,
-                                       std::uint32_t* lpcchValueName, std::uint32_t* lpReserved,
-                                       std::uint32_t* lpType, std::uint8_t* lpData,
-                                       std::uint32_t* lpcbData) {
-  DwordArg name_length(lpcchValueName), reserved(lpReserved), type(lpType), size(lpcbData);
-  return ::RegEnumValueA(ToHkey(hKey), dwIndex, lpValueName, name_length.get(), reserved.get(),
-                         type.get(), lpData, size.get());
-}
-
-std::intptr_t Win32Registry::ShellExecuteA(std::intptr_t hwnd, const char* lpOperation,
-                                           const char* lpFile, const char* lpParameters,
-                                           const char* lpDirectory, std::int32_t nShowCmd) {
-  return reinterpret_cast<std::intptr_t>(::ShellExecuteA(
-      reinterpret_cast<HWND>(hwnd), lpOperation, lpFile, lpParameters, lpDirectory, nShowCmd));
-}
-
-std::string Win32Registry::AnsiFromUtf8(std::string_view text) {
-  // No best-fit mapping: a character the code page lacks becomes '?', not a look-alike.
-  return Narrow(CP_ACP, Widen(CP_UTF8, text), WC_NO_BEST_FIT_CHARS, "?");
-}
-
-std::string Win32Registry::Utf8FromAnsi(std::string_view bytes) {
-  return Narrow(CP_UTF8, Widen(CP_ACP, bytes), 0, nullptr);
+std::unique_ptr<modRegistry> MakeWin32Registry() {
+  return std::make_unique<Win32Registry>();
 }
 
 }  // namespace plumeroll

@@ -280,7 +280,7 @@ TEST_P(RegistryContract, Operations) {
 const Backend kBackends[] = {
     {"MemoryRegistry", [] { return std::make_unique<MemoryRegistry>(); }},
 #ifdef _WIN32
-    {"Win32Registry", [] { return std::make_unique<Win32Registry>(); }},
+    {"Win32Registry", [] { return MakeWin32Registry(); }},
 #endif
 };
 

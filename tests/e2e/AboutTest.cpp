@@ -15,10 +15,10 @@ int Blue(std::uint32_t pixel) { return pixel & 0xFF; }
 int TextBands(const Image32& image) {
   int bands = 0;
   bool in_band = false;
-  for (int y = 0; y < image.Height; ++y) {
+  for (int y = 0; y < image.height; ++y) {
     bool ink = false;
-    for (int x = 0; x < image.Width && !ink; ++x) {
-      const std::uint32_t c = image.At(x, y);
+    for (int x = 0; x < image.width && !ink; ++x) {
+      const std::uint32_t c = image.pixels[static_cast<std::size_t>(y) * image.width + x];
       ink = Red(c) + Green(c) + Blue(c) < 3 * 100;
     }
     bands += ink && !in_band;
@@ -29,7 +29,7 @@ int TextBands(const Image32& image) {
 
 // Pixels of pure blue text, as the links are drawn.
 long BluePixels(const Image32& image) {
-  return std::count_if(image.Pixels.begin(), image.Pixels.end(), [](std::uint32_t c) {
+  return std::count_if(image.pixels.begin(), image.pixels.end(), [](std::uint32_t c) {
     return Blue(c) >= 200 && Red(c) <= 60 && Green(c) <= 60;
   });
 }

@@ -23,9 +23,11 @@ constexpr UINT kAnswerTimeoutMs = 5000;
 // Runs a command line, waits for it and returns its exit code and what it wrote.
 std::pair<DWORD, std::wstring> RunAndCapture(std::wstring command_line) {
   SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
-  win32::UniqueFile read_end;
-  win32::UniqueFile write_end;
-  if (!CreatePipe(read_end.put(), write_end.put(), &inheritable, 0)) return {1, {}};
+  HANDLE pipe_read = nullptr;
+  HANDLE pipe_write = nullptr;
+  if (!CreatePipe(&pipe_read, &pipe_write, &inheritable, 0)) return {1, {}};
+  win32::UniqueFile read_end(pipe_read);
+  win32::UniqueFile write_end(pipe_write);
   SetHandleInformation(read_end.get(), HANDLE_FLAG_INHERIT, 0);
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
@@ -77,12 +79,12 @@ int Dpi(int axis) {
 // The mean red, green and blue of block (col, row) when the picture is cut into 4 x 4 blocks.
 std::array<double, 3> BlockMean(const Image32& image, int col, int row) {
   std::array<double, 3> sum{};
-  const int x0 = col * image.Width / 4, x1 = (col + 1) * image.Width / 4;
-  const int y0 = row * image.Height / 4, y1 = (row + 1) * image.Height / 4;
+  const int x0 = col * image.width / 4, x1 = (col + 1) * image.width / 4;
+  const int y0 = row * image.height / 4, y1 = (row + 1) * image.height / 4;
   for (int y = y0; y < y1; ++y) {
     for (int x = x0; x < x1; ++x) {
       for (int channel = 0; channel < 3; ++channel) {
-        sum[channel] += (image.At(x, y) >> (16 - 8 * channel)) & 0xFF;
+        sum[channel] += (image.pixels[static_cast<std::size_t>(y) * image.width + x] >> (16 - 8 * channel)) & 0xFF;
       }
     }
   }
@@ -357,19 +359,19 @@ Image32 CaptureScreen(const RECT& rect) {
                 std::max(0, static_cast<int>(rect.bottom - rect.top)), {}};
   const win32::WindowDc screen(nullptr);
   const win32::UniqueHdc memory(CreateCompatibleDC(screen.get()));
-  const BITMAPINFO info = win32::TopDown32BitInfo(image.Width, image.Height);
+  const BITMAPINFO info = win32::TopDown32BitInfo(image.width, image.height);
   void* bits = nullptr;
   const win32::UniqueHbitmap bitmap(
       CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!bitmap || bits == nullptr) return {};
   {
     const win32::SelectGuard select(memory.get(), bitmap.get());
-    BitBlt(memory.get(), 0, 0, image.Width, image.Height, screen.get(), rect.left, rect.top,
+    BitBlt(memory.get(), 0, 0, image.width, image.height, screen.get(), rect.left, rect.top,
            SRCCOPY);
     GdiFlush();
   }
   const auto* first = static_cast<const std::uint32_t*>(bits);
-  image.Pixels.assign(first, first + static_cast<std::size_t>(image.Width) * image.Height);
+  image.pixels.assign(first, first + static_cast<std::size_t>(image.width) * image.height);
   return image;
 }
 
@@ -381,19 +383,26 @@ std::optional<Image32> LoadPictureFile(const std::wstring& path) {
   Image32 image{description.bmWidth, description.bmHeight,
                 std::vector<std::uint32_t>(static_cast<std::size_t>(description.bmWidth) *
                                            description.bmHeight)};
-  BITMAPINFO info = win32::TopDown32BitInfo(image.Width, image.Height);
+  BITMAPINFO info = win32::TopDown32BitInfo(image.width, image.height);
   const win32::WindowDc screen(nullptr);
-  if (GetDIBits(screen.get(), bitmap.get(), 0, static_cast<UINT>(image.Height),
-                image.Pixels.data(), &info, DIB_RGB_COLORS) != image.Height) {
+  if (GetDIBits(screen.get(), bitmap.get(), 0, static_cast<UINT>(image.height),
+                image.pixels.data(), &info, DIB_RGB_COLORS) != image.height) {
     return std::nullopt;
   }
   return image;
 }
 
 void SaveScreenshot(const Image32& pixels, std::wstring_view name) {
-  const std::wstring path = TheSettings().screenshots_dir + L"\\" + std::wstring(name) + L".bmp";
-  std::ofstream out(path.c_str(), std::ios::binary);
-  WriteBmp24(pixels, out);
+  struct FileSink : ByteSink {
+    Result<void> Write(const void* bytes, std::size_t size) override {
+      out.write(static_cast<const char*>(bytes), static_cast<std::streamsize>(size));
+      return {};
+    }
+    std::ofstream out;
+  } sink;
+  sink.out.open((TheSettings().screenshots_dir + L"\\" + std::wstring(name) + L".bmp").c_str(),
+                std::ios::binary);
+  WriteBmp24(pixels, sink);
 }
 
 double PictureDistance(const Image32& a, const Image32& b) {

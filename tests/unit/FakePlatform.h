@@ -16,8 +16,6 @@ class FakePicture : public Picture {
  public:
   FakePicture(int width, int height, std::uint32_t colour)
       : width_(width), height_(height), colour_(colour) {}
-  int Width() const override { return width_; }
-  int Height() const override { return height_; }
   Result<Image32> Pixels() const override {
     if (pixels_fail) return Failure{"GetDIBits", 8};
     return Image32{width_, height_,
@@ -35,17 +33,12 @@ class FakePicture : public Picture {
 class FakeControl : public Control {
  public:
   explicit FakeControl(const ControlRow& row)
-      : enabled(row.Enabled), visible(row.Visible), text(row.Caption), max_length(row.MaxLength) {}
-  bool Enabled() const override { return enabled; }
+      : enabled(row.enabled), visible(row.visible), text(row.caption), max_length(row.max_length) {}
   void SetEnabled(bool value) override { enabled = value; }
-  bool Visible() const override { return visible; }
   void SetVisible(bool value) override { visible = value; }
   std::string Text() const override { return text; }
   void SetText(std::string_view value) override { text = value; }
-  PicturePtr Picture() const override { return picture; }
   void SetPicture(PicturePtr value) override { picture = std::move(value); }
-  int SelStart() const override { return sel_start; }
-  int SelLength() const override { return sel_length; }
   void SetSelStart(int value) override { sel_start = value; }
   // As a text box does, a length past the end selects to the end.
   void SetSelLength(int value) override {
@@ -62,17 +55,18 @@ class FakeControl : public Control {
 class FakeForm : public Form {
  public:
   FakeForm(const FormLayout& form_layout, FormEvents& form_events,
-           std::function<void(FakeForm&)> on_modal)
-      : layout(form_layout), events(form_events), on_modal_(std::move(on_modal)) {
-    for (const ControlRow& row : layout.Controls) {
-      controls.emplace(std::pair(std::string(row.Name), row.Index), FakeControl(row));
+           std::function<void(FakeForm&)> on_modal, std::vector<FakeForm*>& live)
+      : layout(form_layout), events(form_events), on_modal_(std::move(on_modal)), live_(live) {
+    for (const ControlRow& row : layout.controls) {
+      controls.emplace(std::pair(std::string(row.name), row.index), FakeControl(row));
     }
+    live_.push_back(this);
   }
+  ~FakeForm() override { std::erase(live_, this); }
   Control& operator()(std::string_view name, int index) override { return at(name, index); }
   FakeControl& at(std::string_view name, int index = kNoIndex) {
     return controls.at(std::pair(std::string(name), index));
   }
-  int Height() const override { return height; }
   void SetHeight(int twips) override { height = twips; }
   std::intptr_t hWnd() const override { return 0x1234; }
   void Show() override { shown = true; }
@@ -81,7 +75,6 @@ class FakeForm : public Form {
     if (on_modal_) on_modal_(*this);  // what the user does while the window is open
   }
   void Unload() override { loaded = false; }
-  bool Loaded() const override { return loaded; }
   void Click(std::string_view name, int index = kNoIndex) { events.Click(name, index); }
 
   const FormLayout& layout;
@@ -93,6 +86,7 @@ class FakeForm : public Form {
 
  private:
   std::function<void(FakeForm&)> on_modal_;
+  std::vector<FakeForm*>& live_;
 };
 
 struct Message {
@@ -104,11 +98,10 @@ struct Message {
 class FakePlatform : public Platform {
  public:
   std::unique_ptr<Form> CreateForm(const FormLayout& layout, FormEvents& events) override {
-    auto form = std::make_unique<FakeForm>(layout, events, on_modal);
-    forms.push_back(form.get());
-    return form;
+    ++forms_created;
+    return std::make_unique<FakeForm>(layout, events, on_modal, forms);
   }
-  void RunEventLoop() override {}
+  void RunEventLoop(Form&) override {}
   void MsgBox(std::string_view prompt, int buttons, std::string_view title) override {
     messages.push_back({std::string(prompt), buttons, std::string(title)});
   }
@@ -148,7 +141,8 @@ class FakePlatform : public Platform {
   std::function<void(FakeForm&)> on_modal;
 
   // What happened.
-  std::vector<FakeForm*> forms;
+  std::vector<FakeForm*> forms;  // the forms that exist, in the order they were created
+  int forms_created = 0;
   std::vector<Message> messages;
   std::vector<CommonDialog> dialogs;
   std::vector<std::string> loaded_paths;

@@ -44,7 +44,6 @@ class RegistryOperationsTest : public testing::Test {
         opened.push_back(call.result);
     }
     EXPECT_EQ(closed, opened);
-    EXPECT_EQ(reg.OpenHandleCount(), 0u);
   }
 
   RecordingRegistry reg;

@@ -53,25 +53,25 @@ class AboutWindowTest : public ::testing::Test {
 };
 
 TEST_F(AboutWindowTest, ShowsNoticeCreditAndRightsOnThreeLinesEveryTime) {
-  main_window.Load();
+  main_window.Run();
   std::vector<std::string> seen;
   for (int opening = 0; opening < 2; ++opening) {
     OpenAbout([&](FakeForm& about) {
-      EXPECT_EQ(about.layout.Caption, "A propos...");
+      EXPECT_EQ(about.layout.caption, "A propos...");
       seen.push_back(about.at("Label1").text);
       about.Click("cmdUnload");
-      EXPECT_FALSE(about.Loaded());
+      EXPECT_FALSE(about.loaded);
     });
   }
   ASSERT_EQ(seen.size(), 2u);
   EXPECT_EQ(seen[0], kExpectedText);
   EXPECT_EQ(seen[1], kExpectedText) << "replaced, never appended to";
-  EXPECT_EQ(platform.forms.size(), 3u) << "the About window is loaded anew at each opening";
-  EXPECT_EQ(main_window.about()->form(), nullptr) << "closed once the modal show returns";
+  EXPECT_EQ(platform.forms_created, 3) << "the About window is loaded anew at each opening";
+  EXPECT_EQ(platform.forms.size(), 1u) << "closed once the modal show returns";
 }
 
 TEST_F(AboutWindowTest, EachLinkClickAsksTheShellOnceWithItsTarget) {
-  main_window.Load();
+  main_window.Run();
   OpenAbout([&](FakeForm& about) {
     EXPECT_EQ(about.at("Label2").text, kMakerMail);
     EXPECT_EQ(about.at("Label3").text, kMakerWeb);

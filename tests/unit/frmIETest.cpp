@@ -24,7 +24,7 @@ class MainWindowTest : public ::testing::Test {
 
   // Starts the program as it starts for real: create, load, show.
   FakeForm& Start() {
-    window.Load();
+    window.Run();
     return *platform.forms.front();
   }
   std::string Value(const char* name) { return registry.ReadKeyValue(kToolbarKey, name); }
@@ -77,7 +77,7 @@ TEST_F(MainWindowTest, StartsCollapsedWithThePlaceholderWhenNothingIsRegistered)
     if (stored) RegistryOperations(fresh).WriteKeyValue(kToolbarKey, "BackBitmap", stored);
     FakePlatform services;
     frmIE start(services, fresh);
-    start.Load();
+    start.Run();
     FakeForm& form = *services.forms.front();
 
     EXPECT_TRUE(form.shown);
@@ -111,7 +111,7 @@ TEST_F(MainWindowTest, RegressionUnloadableBackgroundStillOpensTheWindowAndSaysW
     RegistryOperations(fresh).WriteKeyValue(kToolbarKey, "BackBitmap", stored);
     FakePlatform services;
     frmIE start(services, fresh);
-    start.Load();
+    start.Run();
     FakeForm& form = *services.forms.front();
 
     ASSERT_EQ(services.messages.size(), 1u);
@@ -243,8 +243,8 @@ TEST_F(MainWindowTest, ResizeStretchesTheChosenPictureAndRegistersTheCopy) {
   Resize(form, "1024", "150");
 
   ASSERT_EQ(platform.files.count(kResized), 1u);
-  EXPECT_EQ(platform.files[kResized].Width, 1024);
-  EXPECT_EQ(platform.files[kResized].Height, 150);
+  EXPECT_EQ(platform.files[kResized].width, 1024);
+  EXPECT_EQ(platform.files[kResized].height, 150);
   EXPECT_EQ(Value("BackBitmap"), kResized);
   EXPECT_EQ(Value("BackBitmapOriginal"), kPicture);
   ExpectPicture(form, kPicture);  // the display keeps the chosen picture
@@ -255,8 +255,8 @@ TEST_F(MainWindowTest, ResizeStretchesTheChosenPictureAndRegistersTheCopy) {
   platform.loaded_paths.clear();
   Resize(form, "30", "7");
   EXPECT_EQ(platform.loaded_paths, std::vector<std::string>{kPicture});
-  EXPECT_EQ(platform.files[kResized].Width, 30);
-  EXPECT_EQ(platform.files[kResized].Height, 7);
+  EXPECT_EQ(platform.files[kResized].width, 30);
+  EXPECT_EQ(platform.files[kResized].height, 7);
 }
 
 TEST_F(MainWindowTest, ResizeWithoutAChosenPictureSaysHumpfWhateverTheSizes) {
@@ -304,8 +304,8 @@ TEST_F(MainWindowTest, NumbersThatAreNoPixelCountAreRefusedClearly) {
 
   SCOPED_TRACE("the limits themselves are fine");
   Resize(form, "9999", "1");
-  EXPECT_EQ(platform.files[kResized].Width, 9999);
-  EXPECT_EQ(platform.files[kResized].Height, 1);
+  EXPECT_EQ(platform.files[kResized].width, 9999);
+  EXPECT_EQ(platform.files[kResized].height, 1);
 }
 
 // A vanished source or an unwritable program folder used to stop the program.

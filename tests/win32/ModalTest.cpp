@@ -109,7 +109,6 @@ TEST_F(ModalTest, ShowModalDisablesTheOwnerUntilEnterPressesTheButtonThatUnloads
   EXPECT_EQ(events_.log, std::vector<std::string>{"Click cmdUnload -1"});
   EXPECT_FALSE(owner_enabled_meanwhile);
   EXPECT_EQ(active_meanwhile, dialog_window);
-  EXPECT_FALSE(d.Loaded());
   EXPECT_FALSE(::IsWindow(dialog_window));
   EXPECT_TRUE(::IsWindowEnabled(owner));
   EXPECT_EQ(::GetActiveWindow(), owner);

