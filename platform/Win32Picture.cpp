@@ -14,31 +14,25 @@ Failure LastError(const char* call) {
   return Failure{call, ::GetLastError()};
 }
 
-// The folder that holds path, in a form GetTempFileNameW takes ("." for a bare file name,
-// "C:\" rather than "C:" for a drive's root).
-std::wstring FolderOf(const std::wstring& path) {
-  const std::size_t slash = path.find_last_of(L"\\/");
-  if (slash == std::wstring::npos) return L".";
-  std::wstring folder = path.substr(0, slash);
-  if (folder.empty() || folder.back() == L':') folder = path.substr(0, slash + 1);
-  return folder;
-}
-
-// A file being written, deleted when it goes unless it was kept.
+// A file being written under a temporary name, deleted when it goes unless it was moved
+// over its target.
 class TempFile final : public ByteSink {
  public:
   explicit TempFile(std::wstring path) : path_(std::move(path)) {}
   ~TempFile() {
+    if (!owned_) return;
     file_.reset();
-    if (!kept_) ::DeleteFileW(path_.c_str());
+    ::DeleteFileW(path_.c_str());
   }
   TempFile(const TempFile&) = delete;
   TempFile& operator=(const TempFile&) = delete;
 
+  // Creates the file, or empties the one left under that name.
   Result<void> Open() {
     file_.reset(::CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file_) return LastError("CreateFileW");
+    owned_ = true;
     return {};
   }
   Result<void> Write(const void* bytes, std::size_t size) override {
@@ -49,21 +43,21 @@ class TempFile final : public ByteSink {
     if (written != size) return Failure{"WriteFile", ERROR_HANDLE_DISK_FULL};
     return {};
   }
-  // Closes the file and moves it over `target`; from then on it is kept.
+  // Closes the file and moves it over target, which it then is.
   Result<void> MoveOver(const std::wstring& target) {
     if (!::CloseHandle(file_.release())) return LastError("CloseHandle");
     if (!::MoveFileExW(path_.c_str(), target.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       return LastError("MoveFileExW");
     }
-    kept_ = true;
+    owned_ = false;
     return {};
   }
 
  private:
   std::wstring path_;
   UniqueFile file_;
-  bool kept_ = false;
+  bool owned_ = false;  // the file under path_ is ours to delete
 };
 
 }  // namespace
@@ -123,13 +117,10 @@ Result<void> SaveBitmapFile(const Image32& image, const std::wstring& path) {
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
     return Failure{"FILE_ATTRIBUTE_READONLY", ERROR_ACCESS_DENIED};
   }
-  // A new, uniquely named file in the target's own folder, so that the final move is a rename
-  // on the same volume.
-  wchar_t temp_name[MAX_PATH] = {};
-  if (!::GetTempFileNameW(FolderOf(path).c_str(), L"plr", 0, temp_name)) {
-    return LastError("GetTempFileNameW");
-  }
-  TempFile temp(temp_name);
+  // Beside the target, so that the final move is a rename on the same volume; under one name
+  // that says whose it is, so that a write cut short (a killed program, a power cut) leaves at
+  // most that one file, which the next save replaces.
+  TempFile temp(path + L".tmp");
   if (Result<void> opened = temp.Open(); !opened) return opened;
   if (Result<void> written = WriteBmp24(image, temp); !written) return written;
   return temp.MoveOver(path);

@@ -209,6 +209,23 @@ TEST(SavePicture, ReadsBackWithTheSameSizeAndPixelsAndReplacesAnEarlierFile) {
   EXPECT_EQ(scratch.Contents().size(), 4u) << "no other file is left behind";
 }
 
+// A save cut short (the program killed, a power cut) leaves its temporary file behind, under
+// the one name that each save uses: the next save takes it over, and touches nothing else.
+TEST(SavePicture, ALeftoverOfAnInterruptedSaveIsTakenOverAndNothingElseIsTouched) {
+  ScratchFolder scratch;
+  WriteBytes(scratch / "resized.bmp", "the earlier picture");
+  WriteBytes(scratch / "resized.bmp.tmp", std::string(100000, 'x'));
+  WriteBytes(scratch / "plr1a2b.tmp", "another program's file");
+  const Image32 image = Pattern(13, 7);
+  Win32Platform platform;
+  Result<void> saved = platform.SavePicture(image, Utf8(scratch / "resized.bmp"));
+  ASSERT_TRUE(saved) << Describe(saved.failure());
+  const auto contents = scratch.Contents();
+  EXPECT_EQ(contents.size(), 2u) << "the leftover is still there";
+  EXPECT_EQ(contents.at(L"plr1a2b.tmp"), "another program's file");
+  EXPECT_EQ(LoadPixels(platform, scratch / "resized.bmp").pixels, image.pixels);
+}
+
 TEST(SavePicture, AFailedSaveLeavesTheEarlierFileByteForByteAndNoOtherFile) {
   ScratchFolder scratch;
   const std::string earlier = ReadBytes(CorpusFolder() / "g" / "rgb24.bmp");
