@@ -100,17 +100,37 @@ void frmIE::cmdFile_Click() {
   }
   WriteKeyValue(kToolbarKey, kBackBitmap, *path);
   WriteKeyValue(kToolbarKey, kBackBitmapOriginal, *path);
+  // The registry operations report nothing: what they did is read back, and the display
+  // shows what the registry really holds.
+  if (ReadKeyValue(kToolbarKey, kBackBitmap) != *path) {
+    RegistryRefused("Le registre n'a pas enregistré ce fond :" + Quoted(chosen));
+    return;
+  }
   ShowPicture(picture.value());
+  if (ReadKeyValue(kToolbarKey, kBackBitmapOriginal) != *path) {
+    RegistryRefused("Le registre a enregistré ce fond, mais pas comme image d'origine des "
+                    "redimensionnements :" +
+                    Quoted(chosen));
+    return;
+  }
   platform_.MsgBox("L'image a été chargée en fond de toolbar d'IE ^^", kMsgInformation, "Mouuuw");
 }
 
 void frmIE::cmdFuck_Click() {
   DeleteKey(kToolbarKey, kBackBitmap);
   DeleteKey(kToolbarKey, kBackBitmapOriginal);
+  if (!ReadKeyValue(kToolbarKey, kBackBitmap).empty()) {
+    RegistryRefused("Le registre n'a pas retiré le fond de la barre d'outils.\n\n");
+    return;
+  }
   control("imgCurrent").SetVisible(false);
   Control& placeholder = control("lblNone");
   placeholder.SetVisible(true);
   placeholder.SetText("Ouwm ? =(");
+  if (!ReadKeyValue(kToolbarKey, kBackBitmapOriginal).empty()) {
+    RegistryRefused(
+        "Le registre a retiré le fond, mais pas l'image d'origine des redimensionnements.\n\n");
+  }
 }
 
 void frmIE::cmdSize_Click() {
@@ -134,6 +154,12 @@ void frmIE::cmdSize_Click() {
     const std::string target = *safe_directory + "\\resized.bmp";
     if (!SaveResized(source, *width, *height, target)) return;
     WriteKeyValue(kToolbarKey, kBackBitmap, target);
+    if (ReadKeyValue(kToolbarKey, kBackBitmap) != target) {
+      RegistryRefused("L'image redimensionnée a été écrite, mais le registre ne l'a pas "
+                      "enregistrée comme fond :" +
+                      Quoted(target));
+      return;
+    }
     platform_.MsgBox("Le fond de la toolbar a été resizé à la taille voulue =)", kMsgInformation,
                      "Yup");
   } else if (source.empty()) {
@@ -154,6 +180,13 @@ std::optional<std::string> frmIE::RegistryPath(const std::string& path, std::str
                      kMsgCritical, "Chemin impossible");
   }
   return safe;
+}
+
+// `what` ends with a paragraph break.
+void frmIE::RegistryRefused(const std::string& what) {
+  platform_.MsgBox(what + "La clé de la barre d'outils d'Internet Explorer (" + kToolbarKey +
+                       ") est peut-être protégée par une stratégie ou par ses droits d'accès.",
+                   kMsgCritical, "Registre protégé");
 }
 
 bool frmIE::SaveResized(const std::string& source, int width, int height,

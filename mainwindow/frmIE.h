@@ -46,6 +46,8 @@ class frmIE : public RegistryOperations, private FormEvents {
   // holder ("Le chemin de ce fichier", ...) cannot be stored, and what to do.
   std::optional<std::string> RegistryPath(const std::string& path, std::string_view holder,
                                           std::string_view advice);
+  // Tells the user that the registry did not do `what` the handler asked of it.
+  void RegistryRefused(const std::string& what);
   // Stretches the picture at source to width x height pixels and saves it at target;
   // false, after telling the user why, when nothing could be saved.
   bool SaveResized(const std::string& source, int width, int height, const std::string& target);

@@ -28,7 +28,8 @@ struct RegCall {
 
 class RecordingRegistry : public MemoryRegistry {
  public:
-  std::map<std::string, RegStatus> failures;  // function name -> status it returns
+  // "Function" or "Function ValueName" -> the status that such a call returns.
+  std::map<std::string, RegStatus> failures;
   std::vector<RegCall> calls;
 
   std::vector<std::string> Functions() const {
@@ -56,6 +57,10 @@ class RecordingRegistry : public MemoryRegistry {
                  return MemoryRegistry::RegSetValueExA(hKey, lpValueName, Reserved, dwType, lpData,
                                                        cbData);
                });
+  }
+  RegStatus RegDeleteValueA(RegHandle hKey, const char* lpValueName) override {
+    return Run({"RegDeleteValueA", hKey, Text(lpValueName)},
+               [&] { return MemoryRegistry::RegDeleteValueA(hKey, lpValueName); });
   }
   RegStatus RegCloseKey(RegHandle hKey) override {
     return Run({"RegCloseKey", hKey}, [&] { return MemoryRegistry::RegCloseKey(hKey); });
@@ -89,7 +94,8 @@ class RecordingRegistry : public MemoryRegistry {
   // Records the call, then makes it (unless it is scripted to fail).
   RegStatus Run(RegCall call, const std::function<RegStatus()>& forward,
                 const RegHandle* result = nullptr) {
-    const auto failure = failures.find(call.function);
+    auto failure = failures.find(call.function + " " + call.text.value_or(""));
+    if (failure == failures.end()) failure = failures.find(call.function);
     call.status = failure != failures.end() ? failure->second : forward();
     if (result) call.result = *result;
     return calls.emplace_back(std::move(call)).status;

@@ -6,6 +6,7 @@
 #include "mainwindow/frmIE_layout.h"
 #include "registry/MemoryRegistry.h"
 #include "tests/unit/FakePlatform.h"
+#include "tests/unit/RecordingRegistry.h"
 
 namespace plumeroll {
 namespace {
@@ -64,7 +65,7 @@ class MainWindowTest : public ::testing::Test {
     }
   }
 
-  MemoryRegistry memory;
+  RecordingRegistry memory;
   RegistryOperations registry{memory};
   FakePlatform platform;
   frmIE window{platform, memory};
@@ -249,7 +250,8 @@ TEST_F(MainWindowTest, ResizeStretchesTheChosenPictureAndRegistersTheCopy) {
   EXPECT_EQ(Value("BackBitmapOriginal"), kPicture);
   ExpectPicture(form, kPicture);  // the display keeps the chosen picture
   ExpectMessages({{kMsgInformation, "Yup"}});
-  EXPECT_EQ(platform.messages[0].prompt, "Le fond de la toolbar a été resizé à la taille voulue =)");
+  EXPECT_EQ(platform.messages[0].prompt,
+            "Le fond de la toolbar a été resizé à la taille voulue =)");
 
   SCOPED_TRACE("a second resize starts again from the chosen picture");
   platform.loaded_paths.clear();
@@ -358,6 +360,54 @@ TEST_F(MainWindowTest, AProgramFolderTheCodePageCannotHoldUsesItsShortForm) {
   Resize(form, "1024", "150");
   ExpectMessages({{kMsgCritical, "Chemin impossible"}});
   EXPECT_EQ(Value("BackBitmap"), kPicture);
+}
+
+// The handlers used to say "Mouuuw", "Yup" or nothing at all when the registry refused the
+// write or the deletion (a key that policy or permissions protect).
+TEST_F(MainWindowTest, RegressionARegistryThatRefusesIsNeverReportedAsSuccess) {
+  platform.AddPicture(kOtherPicture, 10, 10);
+  const struct {
+    const char* what;
+    const char* refused;  // the calls the registry refuses
+    const char* button;
+    const char* back_bitmap;  // what the registry holds afterwards
+    const char* original;
+    const char* shown;  // the picture shown, or null for the removed state
+  } cases[] = {
+      {"choosing, nothing written", "RegSetValueExA", "cmdFile", kPicture, kPicture, kPicture},
+      {"choosing, the original not written", "RegSetValueExA BackBitmapOriginal", "cmdFile",
+       kOtherPicture, kPicture, kOtherPicture},
+      {"resizing", "RegSetValueExA", "cmdSize", kPicture, kPicture, kPicture},
+      {"removing, nothing deleted", "RegDeleteValueA", "cmdFuck", kPicture, kPicture, kPicture},
+      {"removing, the original not deleted", "RegDeleteValueA BackBitmapOriginal", "cmdFuck", "",
+       kPicture, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    memory.failures.clear();
+    Register("BackBitmap", kPicture);
+    Register("BackBitmapOriginal", kPicture);
+    platform.forms.clear();
+    frmIE window_again(platform, memory);
+    window_again.Run();
+    FakeForm& form = *platform.forms.back();
+    form.Click("cmdChange");
+    platform.messages.clear();
+    platform.files.clear();
+    memory.failures[c.refused] = kErrorAccessDenied;
+    platform.chosen_file = kOtherPicture;
+    form.Click(c.button);
+    ExpectMessages({{kMsgCritical, "Registre protégé"}});
+    EXPECT_EQ(Value("BackBitmap"), c.back_bitmap);
+    EXPECT_EQ(Value("BackBitmapOriginal"), c.original);
+    if (c.shown) {
+      ExpectPicture(form, c.shown);
+    } else {
+      EXPECT_FALSE(form.at("imgCurrent").visible);
+      EXPECT_EQ(form.at("lblNone").text, "Ouwm ? =(");
+    }
+  }
+  EXPECT_EQ(platform.files.count(kResized), 0u) << "only the resize case writes resized.bmp";
 }
 
 TEST_F(MainWindowTest, OffersTheNineRegistryOperations) {
