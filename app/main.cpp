@@ -1,4 +1,4 @@
-// The program entry: the one main window, over the real window system and registry.
+// The program entry: the main window over the real window system and registry.
 #include <windows.h>
 
 #include "mainwindow/frmIE.h"
@@ -8,7 +8,5 @@
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   plumeroll::Win32Platform platform;
   const auto registry = plumeroll::MakeWin32Registry();
-  plumeroll::frmIE main_window(platform, *registry);
-  main_window.Run();
-  return 0;
+  return plumeroll::RunProgram(platform, *registry);
 }

@@ -1,6 +1,7 @@
 #include "mainwindow/frmIE.h"
 
 #include <cmath>
+#include <exception>
 #include <optional>
 
 #include "mainwindow/frmIE_layout.h"
@@ -33,6 +34,19 @@ std::string_view DialogTitle(const FormLayout& layout) {
 }
 
 }  // namespace
+
+int RunProgram(Platform& platform, modRegistry& registry) {
+  try {
+    frmIE main_window(platform, registry);
+    main_window.Run();
+    return 0;
+  } catch (const std::exception& error) {
+    platform.MsgBox("Plumeroll doit s'arrêter après une erreur imprévue :" + Quoted(error.what()) +
+                        "Relancez-le pour continuer.",
+                    kMsgCritical, "Erreur imprévue");
+    return 1;
+  }
+}
 
 frmIE::frmIE(Platform& platform, modRegistry& api) : RegistryOperations(api), platform_(platform) {
   cdgFile.DialogTitle = DialogTitle(kfrmIELayout);

@@ -18,6 +18,11 @@ namespace plumeroll {
 inline constexpr const char* kToolbarKey =
     "HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\Toolbar";
 
+// The program: the one main window, until it is closed. An error that no handler can work
+// around (the window system refusing a window, memory running out) ends it with a critical
+// message that names the error; the result is then non-zero.
+int RunProgram(Platform& platform, modRegistry& registry);
+
 class frmIE : public RegistryOperations, private FormEvents {
  public:
   frmIE(Platform& platform, modRegistry& api);

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 // after windows.h, which it needs
+#include <commctrl.h>
 #include <commdlg.h>
 
 #include <vector>
@@ -30,6 +31,12 @@ std::wstring DialogFilter(std::string_view filter) {
 }
 
 }  // namespace
+
+Win32Platform::Win32Platform() {
+  // Should it fail, creating the first control fails and says so.
+  const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+  ::InitCommonControlsEx(&controls);
+}
 
 std::unique_ptr<Form> Win32Platform::CreateForm(const FormLayout& layout, FormEvents& events) {
   return std::make_unique<win32::Win32Form>(layout, events);

@@ -7,6 +7,10 @@ namespace plumeroll {
 
 class Win32Platform final : public Platform {
  public:
+  // Loads the common controls (version 6, which the manifest asks for): without it Windows XP
+  // creates no button, text box or message box.
+  Win32Platform();
+
   std::unique_ptr<Form> CreateForm(const FormLayout& layout, FormEvents& events) override;
   void RunEventLoop(Form& main) override;
   void MsgBox(std::string_view prompt, int buttons, std::string_view title) override;

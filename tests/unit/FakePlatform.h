@@ -101,7 +101,9 @@ class FakePlatform : public Platform {
     ++forms_created;
     return std::make_unique<FakeForm>(layout, events, on_modal, forms);
   }
-  void RunEventLoop(Form&) override {}
+  void RunEventLoop(Form&) override {
+    if (event_loop) event_loop();
+  }
   void MsgBox(std::string_view prompt, int buttons, std::string_view title) override {
     messages.push_back({std::string(prompt), buttons, std::string(title)});
   }
@@ -139,6 +141,7 @@ class FakePlatform : public Platform {
   std::string program_directory = "C:\\Programmes\\Plumeroll";
   bool save_fails = false;
   std::function<void(FakeForm&)> on_modal;
+  std::function<void()> event_loop;  // what happens while the main window is open
 
   // What happened.
   std::vector<FakeForm*> forms;  // the forms that exist, in the order they were created

@@ -410,6 +410,21 @@ TEST_F(MainWindowTest, RegressionARegistryThatRefusesIsNeverReportedAsSuccess) {
   EXPECT_EQ(platform.files.count(kResized), 0u) << "only the resize case writes resized.bmp";
 }
 
+// An exception that reached WinMain used to end the program without a word.
+TEST(ProgramTest, RegressionAnErrorNoHandlerCanWorkAroundEndsTheProgramWithAMessageNamingIt) {
+  MemoryRegistry registry;
+  FakePlatform platform;
+  EXPECT_EQ(RunProgram(platform, registry), 0);
+  EXPECT_TRUE(platform.messages.empty());
+
+  platform.event_loop = [] { throw PlatformError({"CreateWindowExW", 1407}); };
+  EXPECT_NE(RunProgram(platform, registry), 0);
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].buttons, kMsgCritical);
+  EXPECT_NE(platform.messages[0].prompt.find("CreateWindowExW, code 1407"), std::string::npos);
+  EXPECT_TRUE(platform.forms.empty()) << "the main window is gone";
+}
+
 TEST_F(MainWindowTest, OffersTheNineRegistryOperations) {
   RegistryOperations& operations = window;
   operations.WriteKeyValue("HKEY_CURRENT_USER\\Software\\Plumeroll\\A", "V", "x");

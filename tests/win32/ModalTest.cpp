@@ -67,6 +67,20 @@ class ModalTest : public ::testing::Test {
   std::unique_ptr<Form> main_ = platform_.CreateForm(kMainLayout, events_);
 };
 
+// The event loop runs until the main window goes; an exception that a handler lets out leaves
+// it, for WinMain to report, rather than being lost inside the window procedure.
+TEST_F(ModalTest, TheEventLoopEndsWithTheMainWindowOrTheExceptionOfAHandler) {
+  const HWND button = ChildAt(*main_, kMainRows[0]);
+  events_.on_click = [](std::string_view) { throw std::runtime_error("from a handler"); };
+  ::PostMessageW(FormWindow(*main_), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(button), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(button));
+  EXPECT_THROW(platform_.RunEventLoop(*main_), std::runtime_error);
+
+  PostClose(*main_);
+  platform_.RunEventLoop(*main_);
+  EXPECT_EQ(main_->hWnd(), 0) << "the loop ended with the window closed";
+}
+
 TEST_F(ModalTest, TabMovesTheFocusInTabOrderPastWhatCannotTakeIt) {
   struct Case {
     bool shift;
