@@ -7,6 +7,14 @@
 namespace plumeroll::e2e {
 namespace {
 
+// A path that does not exist, in folders deep enough to make it 339 characters long.
+std::wstring LongPath() {
+  std::wstring path = L"C:\\Documents and Settings\\Qel";
+  while (path.size() < 339 - 15) path += L"\\dossier-profond";
+  path.resize(339 - 15);
+  return path + L"\\fond-perdu.bmp";
+}
+
 class StartupTest : public testing::Test {
  protected:
   void SetUp() override { ForgetBackground(); }
@@ -77,6 +85,8 @@ TEST_F(StartupTest, ShowsTheRegisteredPictureOrQueDalleAfterSayingWhyItCannotSho
       {"a missing file", settings.program_dir + L"\\nowhere-to-be-seen.bmp",
        L"nowhere-to-be-seen.bmp", kQueDalle, nullptr},
       {"blanks only", L"   ", L"", kQueDalle, nullptr},
+      {"a missing file 339 characters long", LongPath(), L"fond-perdu.bmp", kQueDalle,
+       L"startup-long-path-message"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -94,6 +104,9 @@ TEST_F(StartupTest, ShowsTheRegisteredPictureOrQueDalleAfterSayingWhyItCannotSho
       EXPECT_NE(box->prompt.find(*c.message_names), std::wstring::npos)
           << "the message \"" << Utf8(box->prompt) << "\" does not name "
           << Utf8(*c.message_names);
+      const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+      EXPECT_TRUE(Contains(screen, WindowRect(box->window)))
+          << "the message at " << Describe(WindowRect(box->window)) << " leaves the screen";
       if (c.screenshot) SaveScreenshot(CaptureScreen(WindowRect(box->window)), c.screenshot);
       ASSERT_TRUE(PressOk(box->window));
     }

@@ -2,6 +2,9 @@
 // user sees (states, texts, messages) and what lands in the registry and on disk.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+
 #include "mainwindow/frmIE.h"
 #include "mainwindow/frmIE_layout.h"
 #include "registry/MemoryRegistry.h"
@@ -121,6 +124,42 @@ TEST_F(MainWindowTest, RegressionUnloadableBackgroundStillOpensTheWindowAndSaysW
     EXPECT_TRUE(form.shown);
     EXPECT_EQ(form.height, kCollapsedHeight);
     ExpectPlaceholder(form, "QUE DALLE");
+    EXPECT_EQ(RegistryOperations(fresh).ReadKeyValue(kToolbarKey, "BackBitmap"), stored);
+  }
+}
+
+// A message that quoted a 339-character path or a 40,960-character value on one line was
+// wider than the screen, its text and its OK button out of sight.
+TEST_F(MainWindowTest, RegressionAMessageShowsAVeryLongPathShortenedAndWrappedToFitAScreen) {
+  std::string deep = "C:\\Documents and Settings\\Qel";
+  while (deep.size() < 320) deep += "\\dossier-tres-profond";
+  const std::string long_path = deep + "\\fond-perdu.bmp";
+  const std::string huge_value = "\\\\serveur\\partage\\" + std::string(40960 - 24, 'x') + "\\a.bmp";
+  ASSERT_EQ(huge_value.size(), 40960u);
+  const auto characters = [](std::string_view text) {
+    return std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; });
+  };
+  for (const std::string& stored : {long_path, huge_value}) {
+    SCOPED_TRACE(stored.size());
+    MemoryRegistry fresh;
+    RegistryOperations(fresh).WriteKeyValue(kToolbarKey, "BackBitmap", stored);
+    FakePlatform services;
+    frmIE start(services, fresh);
+    start.Run();
+    ASSERT_EQ(services.messages.size(), 1u);
+    const std::string& prompt = services.messages[0].prompt;
+    const std::size_t open = prompt.find("« ") + std::strlen("« ");
+    const std::string shown = prompt.substr(open, prompt.find(" »") - open);
+    EXPECT_LE(characters(shown), 250) << shown;
+    std::size_t lines = 0;
+    for (std::size_t line = 0; line <= shown.size(); line = shown.find('\n', line) + 1) {
+      ++lines;
+      EXPECT_LE(characters(shown.substr(line, shown.find('\n', line) - line)), 40);
+      if (shown.find('\n', line) == std::string::npos) break;
+    }
+    EXPECT_LE(lines, 9u);
+    EXPECT_EQ(shown.substr(0, 10), stored.substr(0, 10)) << "the drive or the share";
+    EXPECT_EQ(shown.substr(shown.size() - 6), stored.substr(stored.size() - 6)) << "the file";
     EXPECT_EQ(RegistryOperations(fresh).ReadKeyValue(kToolbarKey, "BackBitmap"), stored);
   }
 }
