@@ -135,6 +135,7 @@ void Win32Control::FitTextToBox() {
 
 void Win32Control::SetPicture(PicturePtr picture) {
   picture_ = std::dynamic_pointer_cast<const Win32Picture>(std::move(picture));
+  shown_ = Image32{};
   ::InvalidateRect(window_, nullptr, FALSE);
 }
 
@@ -176,25 +177,20 @@ LRESULT Win32Control::HandleMessage(HWND window, UINT message, WPARAM wparam, LP
   return ::DefWindowProcW(window, message, wparam, lparam);
 }
 
-// The picture stretched to the whole box, or the bare background.
-void Win32Control::PaintImage(HWND window, HDC dc) const {
+void Win32Control::PaintImage(HWND window, HDC dc) {
   RECT box{};
   ::GetClientRect(window, &box);
-  UniqueHdc source(picture_ ? ::CreateCompatibleDC(dc) : nullptr);
-  if (!source) {
+  if (picture_ && (shown_.width != box.right || shown_.height != box.bottom)) {
+    Result<Image32> scaled = picture_->Scaled(box.right, box.bottom);
+    shown_ = scaled ? std::move(scaled.value()) : Image32{};
+  }
+  if (shown_.pixels.empty()) {
     ::FillRect(dc, &box, ::GetSysColorBrush(COLOR_BTNFACE));
     return;
   }
-  const int previous_mode = ::SetStretchBltMode(dc, HALFTONE);
-  POINT previous_origin{};
-  ::SetBrushOrgEx(dc, 0, 0, &previous_origin);
-  {
-    const SelectGuard selected(source.get(), picture_->Bitmap());
-    ::StretchBlt(dc, 0, 0, box.right, box.bottom, source.get(), 0, 0, picture_->Width(),
-                 picture_->Height(), SRCCOPY);
-  }
-  ::SetBrushOrgEx(dc, previous_origin.x, previous_origin.y, nullptr);
-  if (previous_mode) ::SetStretchBltMode(dc, previous_mode);
+  const BITMAPINFO info = TopDown32BitInfo(shown_.width, shown_.height);
+  ::StretchDIBits(dc, 0, 0, shown_.width, shown_.height, 0, 0, shown_.width, shown_.height,
+                  shown_.pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
 }
 
 }  // namespace plumeroll::win32

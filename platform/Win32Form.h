@@ -57,7 +57,9 @@ class Win32Control final : public Control {
   // smaller at a time, down to three quarters of its font, so that no line is cut off: the
   // user-interface font differs from one system to the next, and the layouts are fixed.
   void FitTextToBox();
-  void PaintImage(HWND window, HDC dc) const;
+  // Paints an image box: its picture stretched to the whole box, or the bare background. The
+  // stretched copy is made once for each picture and size, and painted as it is after that.
+  void PaintImage(HWND window, HDC dc);
 
   Win32Form* form_ = nullptr;
   const ControlRow& row_;
@@ -66,6 +68,7 @@ class Win32Control final : public Control {
   HFONT font_ = nullptr;                         // the row's font, owned by the form
   UniqueHfont fitted_font_;                      // a smaller size of it, when the text needs one
   std::shared_ptr<const Win32Picture> picture_;  // an image box's picture
+  Image32 shown_;                                // and its copy at the box's size
 };
 
 class Win32Form final : public Form {

@@ -1,9 +1,12 @@
 #include "platform/Win32Picture.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <new>
+#include <vector>
 
 #include "platform/Bmp.h"
+#include "platform/Resample.h"
 
 namespace plumeroll::win32 {
 namespace {
@@ -63,24 +66,77 @@ class TempFile final : public ByteSink {
 }  // namespace
 
 Result<Image32> Win32Picture::Pixels() const {
-  Image32 image;
+  Image32 image{width_, height_, {}};
   try {
-    image.pixels.assign(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), 0);
+    image.pixels.resize(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
   } catch (const std::bad_alloc&) {
     return Failure{"operator new", ERROR_NOT_ENOUGH_MEMORY};
   }
-  image.width = width_;
-  image.height = height_;
-
   BITMAPINFO info = TopDown32BitInfo(width_, height_);
   UniqueHdc dc(::CreateCompatibleDC(nullptr));
   if (!dc) return LastError("CreateCompatibleDC");
-  const int lines = ::GetDIBits(dc.get(), bitmap_.get(), 0, static_cast<UINT>(height_),
-                                image.pixels.data(), &info, DIB_RGB_COLORS);
-  if (lines != height_) return LastError("GetDIBits");
+  if (::GetDIBits(dc.get(), bitmap_.get(), 0, static_cast<UINT>(height_), image.pixels.data(),
+                  &info, DIB_RGB_COLORS) != height_) {
+    return LastError("GetDIBits");
+  }
   // GDI leaves the fourth byte at zero; the pictures it loads are opaque.
   for (std::uint32_t& pixel : image.pixels) pixel |= kOpaque;
   return image;
+}
+
+Result<Image32> Win32Picture::Reduced(int shrink_x, int shrink_y) const {
+  const int width = (width_ + shrink_x - 1) / shrink_x;
+  const int height = (height_ + shrink_y - 1) / shrink_y;
+  Image32 image{width, height, {}};
+  std::vector<std::uint32_t> band;  // shrink_y source rows, the lowest first
+  std::vector<std::uint32_t> sums;  // blue, green and red of each pixel of a reduced row
+  try {
+    image.pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    band.resize(static_cast<std::size_t>(width_) * static_cast<std::size_t>(shrink_y));
+    sums.resize(static_cast<std::size_t>(width) * 3);
+  } catch (const std::bad_alloc&) {
+    return Failure{"operator new", ERROR_NOT_ENOUGH_MEMORY};
+  }
+  UniqueHdc dc(::CreateCompatibleDC(nullptr));
+  if (!dc) return LastError("CreateCompatibleDC");
+  BITMAPINFO info = TopDown32BitInfo(width_, height_);
+  info.bmiHeader.biHeight = height_;  // bottom-up, where scan lines are counted from the bottom
+  for (int y = 0; y < height; ++y) {
+    const int top = y * shrink_y;
+    const int rows = std::min(shrink_y, height_ - top);
+    if (::GetDIBits(dc.get(), bitmap_.get(), static_cast<UINT>(height_ - top - rows),
+                    static_cast<UINT>(rows), band.data(), &info, DIB_RGB_COLORS) != rows) {
+      return LastError("GetDIBits");
+    }
+    std::fill(sums.begin(), sums.end(), 0);
+    const std::uint32_t* pixel = band.data();
+    for (int row = 0; row < rows; ++row) {
+      std::uint32_t* sum = sums.data();
+      for (int left = 0; left < width_; left += shrink_x, sum += 3) {
+        for (int x = left; x < std::min(left + shrink_x, width_); ++x, ++pixel) {
+          sum[0] += *pixel & 0xFF;
+          sum[1] += (*pixel >> 8) & 0xFF;
+          sum[2] += (*pixel >> 16) & 0xFF;
+        }
+      }
+    }
+    std::uint32_t* out = &image.pixels[static_cast<std::size_t>(y) * width];
+    for (int x = 0; x < width; ++x) {
+      const auto count =
+          static_cast<std::uint32_t>(rows * std::min(shrink_x, width_ - x * shrink_x));
+      const std::uint32_t* sum = &sums[static_cast<std::size_t>(x) * 3];
+      out[x] = kOpaque | (sum[2] + count / 2) / count << 16 | (sum[1] + count / 2) / count << 8 |
+               (sum[0] + count / 2) / count;
+    }
+  }
+  return image;
+}
+
+Result<Image32> Win32Picture::Scaled(int width, int height) const {
+  Result<Image32> reduced =
+      Reduced(std::max(1, width_ / (2 * width)), std::max(1, height_ / (2 * height)));
+  if (!reduced) return reduced;
+  return Stretch(reduced.value(), width, height);
 }
 
 BITMAPINFO TopDown32BitInfo(int width, int height) {

@@ -17,12 +17,16 @@ class Win32Picture final : public Picture {
 
   Result<Image32> Pixels() const override;
 
-  // For drawing; the picture keeps ownership.
-  HBITMAP Bitmap() const { return bitmap_.get(); }
-  int Width() const { return width_; }    // pixels
-  int Height() const { return height_; }  // pixels
+  // The picture at exactly width x height pixels, for showing: reduced by whole factors first,
+  // each pixel the mean of the block it stands for, then stretched as a resize does, so that
+  // every source pixel counts and a large picture is never copied whole.
+  Result<Image32> Scaled(int width, int height) const;
 
  private:
+  // The pixels, each the mean of a block of shrink_x x shrink_y source pixels (fewer along the
+  // right and bottom edges), read a band of rows at a time.
+  Result<Image32> Reduced(int shrink_x, int shrink_y) const;
+
   UniqueHbitmap bitmap_;
   int width_;
   int height_;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/Win32Form.h"
+#include "platform/Win32Lazy.h"
 #include "platform/Win32Picture.h"
 #include "platform/Win32Text.h"
 #include "platform/Win32Window.h"
@@ -71,10 +72,15 @@ Result<void> Win32Platform::ShowOpen(CommonDialog& dialog) {
   settings.lpstrTitle = title.c_str();
   settings.Flags = dialog.Flags | OFN_HIDEREADONLY | OFN_EXPLORER;
 
-  const BOOL chosen = ::GetOpenFileNameW(&settings);
+  static const auto get_open_file_name =
+      win32::LazyFunction<decltype(::GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");
+  static const auto extended_error = win32::LazyFunction<decltype(::CommDlgExtendedError)>(
+      L"comdlg32.dll", "CommDlgExtendedError");
+  if (!get_open_file_name || !extended_error) return Failure{"LoadLibraryW", ::GetLastError()};
+  const BOOL chosen = get_open_file_name(&settings);
   win32::RethrowPendingException();
   if (!chosen) {
-    const DWORD error = ::CommDlgExtendedError();
+    const DWORD error = extended_error();
     if (error != 0) return Failure{"GetOpenFileNameW", error};
     dialog.FileName.clear();  // cancelled
     return {};

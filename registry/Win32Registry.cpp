@@ -4,6 +4,7 @@
 // after windows.h, which it needs
 #include <shellapi.h>
 
+#include "platform/Win32Lazy.h"
 #include "platform/Win32Text.h"
 
 namespace plumeroll {
@@ -104,7 +105,10 @@ class Win32Registry final : public modRegistry {
   std::intptr_t ShellExecuteA(std::intptr_t hwnd, const char* lpOperation, const char* lpFile,
                               const char* lpParameters, const char* lpDirectory,
                               std::int32_t nShowCmd) override {
-    return reinterpret_cast<std::intptr_t>(::ShellExecuteA(
+    static const auto shell_execute =
+        win32::LazyFunction<decltype(::ShellExecuteA)>(L"shell32.dll", "ShellExecuteA");
+    if (!shell_execute) return SE_ERR_DLLNOTFOUND;
+    return reinterpret_cast<std::intptr_t>(shell_execute(
         reinterpret_cast<HWND>(hwnd), lpOperation, lpFile, lpParameters, lpDirectory, nShowCmd));
   }
 

@@ -2,7 +2,7 @@
 # Benchmarks, on the optimised native build (preset "bench", in build/bench). Never part of the
 # tests: speed and memory are measured here only.
 #
-#   tools/bench.sh [SECTION...]     sections: resize, startup (default: all)
+#   tools/bench.sh [SECTION...]     sections: resize, startup, paint (default: all)
 #
 # CONVERT names ImageMagick's convert (default: convert on the PATH).
 set -euo pipefail
@@ -46,21 +46,25 @@ EOF
   rm -f "$work"/*-9999x9999.bmp  # 300 MB each
 }
 
-# --- start-up ---------------------------------------------------------------------------------
-# Start-up time under Wine, from process start until the main window is shown and idle, of
-# plumeroll.exe against an empty window built the same way (win64 preset, private Wine prefix,
-# virtual display if none), and the size of plumeroll.exe for win64 and win32.
-# STARTUP_RUNS sets the runs of each program (default 10).
+# --- start-up and paint (under Wine) ----------------------------------------------------------
+# Start-up time, from process start until the main window is shown and idle, of plumeroll.exe
+# against an empty window built the same way, with no background registered and with a
+# 4000 x 3000 one, and the size of plumeroll.exe for win64 and win32 (STARTUP_RUNS runs of each,
+# default 10); the image box painting a 4000 x 3000 picture (PAINT_RUNS repaints, default 20).
 startup() {
-  "$root/bench/startup/run-startup.sh" "${STARTUP_RUNS:-10}"
+  "$root/bench/win32/run-win32.sh" startup "${STARTUP_RUNS:-10}"
+}
+paint() {
+  "$root/bench/win32/run-win32.sh" paint "${PAINT_RUNS:-20}"
 }
 
 sections=("$@")
-[ ${#sections[@]} -gt 0 ] || sections=(resize startup)
+[ ${#sections[@]} -gt 0 ] || sections=(resize startup paint)
 for section in "${sections[@]}"; do
   case "$section" in
     resize) resize ;;
     startup) startup ;;
-    *) echo "unknown section: $section (known: resize, startup)" >&2; exit 2 ;;
+    paint) paint ;;
+    *) echo "unknown section: $section (known: resize, startup, paint)" >&2; exit 2 ;;
   esac
 done

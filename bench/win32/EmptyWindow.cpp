@@ -1,7 +1,7 @@
 // The smallest Win32 program that opens a window: the baseline of the start-up benchmark. It is
 // built like plumeroll.exe (same flags, statically linked) and opens a window of about the
 // same size and style, with nothing in it.
-#include "bench/startup/EmptyWindow.h"
+#include "bench/win32/EmptyWindow.h"
 
 #include <windows.h>
 

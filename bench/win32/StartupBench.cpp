@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "bench/startup/EmptyWindow.h"
-#include "platform/Bmp.h"
+#include "bench/win32/EmptyWindow.h"
+#include "bench/win32/LargePicture.h"
 
 namespace {
 
@@ -107,31 +107,6 @@ double TimeOneStart(const Target& target) {
   return elapsed;
 }
 
-// A 4000 x 3000 24-bit picture of smooth gradients, as a large photograph would be.
-bool WriteLargePicture(const std::wstring& path) {
-  struct FileSink : plumeroll::ByteSink {
-    plumeroll::Result<void> Write(const void* bytes, std::size_t size) override {
-      DWORD written = 0;
-      if (!WriteFile(file, bytes, static_cast<DWORD>(size), &written, nullptr)) {
-        return plumeroll::Failure{"WriteFile", GetLastError()};
-      }
-      return {};
-    }
-    HANDLE file;
-  } sink;
-  sink.file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (sink.file == INVALID_HANDLE_VALUE) return false;
-  UniqueHandle closing(sink.file);
-  plumeroll::Image32 picture{4000, 3000, {}};
-  picture.pixels.reserve(4000u * 3000u);
-  for (std::uint32_t y = 0; y < 3000; ++y) {
-    for (std::uint32_t x = 0; x < 4000; ++x) {
-      picture.pixels.push_back((x * 255 / 3999) << 16 | (y * 255 / 2999) << 8 | ((x + y) & 0xFF));
-    }
-  }
-  return static_cast<bool>(plumeroll::WriteBmp24(picture, sink));
-}
-
 // Sets BackBitmap in the toolbar key, or deletes it when path is empty.
 bool RegisterBackground(const std::wstring& path) {
   HKEY key = nullptr;
@@ -202,7 +177,7 @@ int main(int argc, char** argv) {
   Target plumeroll{"plumeroll.exe", Widen(argv[2]), L"Qel : Plumeroll", {}};
   Target empty{"empty window", Widen(argv[3]), kEmptyWindowCaption, {}};
   const std::wstring picture = empty.exe.substr(0, empty.exe.find_last_of(L"\\/")) + L"\\large.bmp";
-  if (!WriteLargePicture(picture)) {
+  if (!plumeroll::WriteLargePicture(picture)) {
     std::fprintf(stderr, "cannot write the 4000 x 3000 picture\n");
     return 1;
   }

@@ -1,0 +1,11 @@
+// The large picture of the Win32 benchmarks.
+#pragma once
+
+#include <string>
+
+namespace plumeroll {
+
+// Writes a 4000 x 3000 24-bit picture of smooth gradients, as a large photograph would be.
+bool WriteLargePicture(const std::wstring& path);
+
+}  // namespace plumeroll
