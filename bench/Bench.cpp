@@ -1,14 +1,16 @@
-// Benchmarks of the picture pipeline, driven by tools/bench.sh.
+// Benchmarks of the picture pipeline, natively, driven by tools/bench.sh.
 //
 //   plumeroll_bench make-input OUT [WIDTH HEIGHT]
 //       writes a 24-bit test picture (default 4000 x 3000): smooth gradients plus noise.
 //   plumeroll_bench resize IN WIDTH HEIGHT OUT
-//       the resize's work on its own: read the picture, stretch it, write the 24-bit file.
-//   plumeroll_bench compare IN WIDTH HEIGHT RUNS WORKDIR CONVERT
-//       runs "resize" and ImageMagick's "CONVERT IN -resize WIDTHxHEIGHT! OUT" RUNS times each,
-//       each run a child process, and prints wall time, CPU time and peak memory (the child's
-//       maximum resident set, from wait4), the ratios ours / ImageMagick, and how far apart the
-//       two outputs are.
+//       the resize's work with the portable reader: read the picture, stretch it, write the
+//       24-bit file; prints the milliseconds of each phase.
+//   plumeroll_bench compare IN WIDTH HEIGHT RUNS WORKDIR
+//       runs "resize", ImageMagick (convert IN -resize WxH! OUT), libvips (vips thumbnail IN OUT
+//       W --height H --size force) and Pillow (Image.open(IN).resize((W, H)).save(OUT)) RUNS
+//       times each, interleaved, each run a child process, and prints wall time, CPU time and
+//       peak memory (the child's maximum resident set, from wait4), our phases, the ratios
+//       ours / theirs, and how far each output is from ours.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -36,11 +38,13 @@ extern char** environ;
 namespace plumeroll {
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 int Usage() {
   std::fputs(
       "usage: plumeroll_bench make-input OUT [WIDTH HEIGHT]\n"
       "       plumeroll_bench resize IN WIDTH HEIGHT OUT\n"
-      "       plumeroll_bench compare IN WIDTH HEIGHT RUNS WORKDIR CONVERT\n",
+      "       plumeroll_bench compare IN WIDTH HEIGHT RUNS WORKDIR\n",
       stderr);
   return 2;
 }
@@ -51,6 +55,10 @@ bool ParseSize(const char* text, int& value) {
   if (*text == '\0' || *end != '\0' || parsed < 1 || parsed > 100000) return false;
   value = static_cast<int>(parsed);
   return true;
+}
+
+double Milliseconds(Clock::time_point since) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
 }
 
 Result<Image32> ReadFile(const std::string& path) {
@@ -103,22 +111,24 @@ int MakeInput(const std::string& path, int width, int height) {
 }
 
 int Resize(const std::string& in, int width, int height, const std::string& out) {
+  const auto start = Clock::now();
   Result<Image32> source = ReadFile(in);
   if (!source) {
-    std::fprintf(stderr, "cannot read %s: %s %u\n", in.c_str(), source.failure().call.c_str(),
-                 source.failure().status);
+    std::fprintf(stderr, "cannot read %s: %s\n", in.c_str(), Describe(source.failure()).c_str());
     return 1;
   }
+  const double read = Milliseconds(start);
   Result<Image32> stretched = Stretch(source.value(), width, height);
   if (!stretched) {
-    std::fprintf(stderr, "cannot stretch: %s %u\n", stretched.failure().call.c_str(),
-                 stretched.failure().status);
+    std::fprintf(stderr, "cannot stretch: %s\n", Describe(stretched.failure()).c_str());
     return 1;
   }
+  const double stretch = Milliseconds(start) - read;
   if (!WriteFile(stretched.value(), out)) {
     std::fprintf(stderr, "cannot write %s\n", out.c_str());
     return 1;
   }
+  std::printf("%.1f %.1f %.1f\n", read, stretch, Milliseconds(start) - read - stretch);
   return 0;
 }
 
@@ -132,15 +142,16 @@ double Seconds(const timeval& t) {
   return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6;
 }
 
-// Runs the command as a child process, its output thrown away; false if it fails.
-bool Measure(const std::vector<std::string>& command, Run& run) {
+// Runs the command as a child process, its output going to `output`; false if it fails.
+bool Measure(const std::vector<std::string>& command, const std::string& output, Run& run) {
   std::vector<char*> argv;
   for (const std::string& word : command) argv.push_back(const_cast<char*>(word.c_str()));
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-  const auto start = std::chrono::steady_clock::now();
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  const auto start = Clock::now();
   pid_t child = 0;
   const int spawned = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
@@ -148,7 +159,7 @@ bool Measure(const std::vector<std::string>& command, Run& run) {
   int status = 0;
   rusage usage{};
   if (wait4(child, &status, 0, &usage) != child) return false;
-  run.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  run.wall = Milliseconds(start) / 1000;
   run.cpu = Seconds(usage.ru_utime) + Seconds(usage.ru_stime);
   run.peak_kib = usage.ru_maxrss;  // KiB on Linux
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
@@ -160,84 +171,119 @@ double Median(std::vector<double> values) {
   return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
 }
 
-struct Summary {
-  double min_wall, median_wall, median_cpu, peak_mib;
+struct Tool {
+  std::string name;
+  std::vector<std::string> command;
+  std::string output;  // the picture it writes
+  std::vector<Run> runs;
+  std::vector<double> phases[3];  // ours only: read, stretch, write, in milliseconds
+
+  double MinWall() const {
+    double best = runs.front().wall;
+    for (const Run& run : runs) best = std::min(best, run.wall);
+    return best;
+  }
+  double MedianWall() const {
+    std::vector<double> walls;
+    for (const Run& run : runs) walls.push_back(run.wall);
+    return Median(walls);
+  }
+  double MedianCpu() const {
+    std::vector<double> cpus;
+    for (const Run& run : runs) cpus.push_back(run.cpu);
+    return Median(cpus);
+  }
+  double PeakMib() const {
+    long peak = 0;
+    for (const Run& run : runs) peak = std::max(peak, run.peak_kib);
+    return peak / 1024.0;
+  }
 };
 
-Summary Summarise(const std::vector<Run>& runs) {
-  std::vector<double> walls, cpus;
-  long peak = 0;
-  for (const Run& run : runs) {
-    walls.push_back(run.wall);
-    cpus.push_back(run.cpu);
-    peak = std::max(peak, run.peak_kib);
+// How far a result is from ours: the mean and the largest difference of a colour channel.
+std::string Difference(const std::string& ours_path, const std::string& theirs_path) {
+  Result<Image32> ours = ReadFile(ours_path);
+  Result<Image32> theirs = ReadFile(theirs_path);
+  if (!ours || !theirs || ours.value().pixels.size() != theirs.value().pixels.size()) {
+    return "not compared (not read back)";
   }
-  return {*std::min_element(walls.begin(), walls.end()), Median(walls), Median(cpus),
-          peak / 1024.0};
+  double total = 0;
+  int largest = 0;
+  const auto& a = ours.value().pixels;
+  const auto& b = theirs.value().pixels;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    for (int shift = 0; shift < 24; shift += 8) {
+      const int difference = std::abs(static_cast<int>((a[i] >> shift) & 0xFF) -
+                                      static_cast<int>((b[i] >> shift) & 0xFF));
+      total += difference;
+      largest = std::max(largest, difference);
+    }
+  }
+  char text[64];
+  std::snprintf(text, sizeof text, "%.2f levels on average, %d at most",
+                total / (3.0 * static_cast<double>(a.size())), largest);
+  return text;
 }
 
-int Compare(const std::string& in, int width, int height, int runs, const std::string& workdir,
-            const std::string& convert) {
+int Compare(const std::string& in, int width, int height, int runs, const std::string& workdir) {
   const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-  const std::string size = std::to_string(width) + "x" + std::to_string(height);
-  const std::string ours_out = workdir + "/plumeroll-" + size + ".bmp";
-  const std::string magick_out = workdir + "/imagemagick-" + size + ".bmp";
-  const std::vector<std::string> ours = {
-      self, "resize", in, std::to_string(width), std::to_string(height), ours_out};
-  const std::vector<std::string> magick = {convert, in, "-resize", size + "!", magick_out};
-
-  std::vector<Run> ours_runs(runs), magick_runs(runs);
-  for (int i = 0; i < runs; ++i) {  // interleaved, so that both see the same machine
-    if (!Measure(ours, ours_runs[i])) {
-      std::fprintf(stderr, "plumeroll_bench resize failed\n");
-      return 1;
-    }
-    if (!Measure(magick, magick_runs[i])) {
-      std::fprintf(stderr, "%s failed\n", convert.c_str());
-      return 1;
+  const std::string w = std::to_string(width), h = std::to_string(height);
+  const std::string size = w + "x" + h;
+  const auto out = [&](const char* name) { return workdir + "/" + name + "-" + size + ".bmp"; };
+  std::vector<Tool> tools = {
+      {"plumeroll", {self, "resize", in, w, h, out("plumeroll")}, out("plumeroll"), {}, {}},
+      {"ImageMagick", {"convert", in, "-resize", size + "!", out("imagemagick")},
+       out("imagemagick"), {}, {}},
+      {"libvips",
+       {"vips", "thumbnail", in, out("libvips"), w, "--height", h, "--size", "force"},
+       out("libvips"), {}, {}},
+      {"Pillow",
+       {"/usr/bin/python3", "-c",
+        "import sys\nfrom PIL import Image\n"
+        "Image.open(sys.argv[1]).resize((int(sys.argv[2]), int(sys.argv[3]))).save(sys.argv[4])",
+        in, w, h, out("pillow")},
+       out("pillow"), {}, {}},
+  };
+  const std::string phases_file = workdir + "/phases.txt";
+  for (int i = 0; i < runs; ++i) {  // interleaved, so that all see the same machine
+    for (Tool& tool : tools) {
+      Run run;
+      if (!Measure(tool.command, phases_file, run)) {
+        std::fprintf(stderr, "%s failed\n", tool.name.c_str());
+        return 1;
+      }
+      tool.runs.push_back(run);
+      if (&tool != &tools.front()) continue;
+      std::ifstream phases(phases_file);
+      for (auto& phase : tool.phases) {
+        double ms = 0;
+        phases >> ms;
+        phase.push_back(ms);
+      }
     }
   }
   Result<Image32> source = ReadFile(in);
   if (!source) return 1;
-  const Summary o = Summarise(ours_runs);
-  const Summary m = Summarise(magick_runs);
-  std::printf("resize %dx%d -> %s, %d runs each (wall: min / median; cpu: median)\n",
+  const Tool& ours = tools.front();
+  std::printf("resize %dx%d -> %s, %d runs each, interleaved (wall: min / median; cpu: median)\n",
               source.value().width, source.value().height, size.c_str(), runs);
-  std::printf("  %-12s %9s %9s %9s %11s\n", "", "min wall", "median", "cpu", "peak RSS");
-  std::printf("  %-12s %8.3fs %8.3fs %8.3fs %7.1f MiB\n", "plumeroll", o.min_wall, o.median_wall,
-              o.median_cpu, o.peak_mib);
-  std::printf("  %-12s %8.3fs %8.3fs %8.3fs %7.1f MiB\n", "ImageMagick", m.min_wall, m.median_wall,
-              m.median_cpu, m.peak_mib);
-  std::printf("  %-12s %8.2fx %8.2fx %8.2fx %10.2fx\n", "ours/IM", o.min_wall / m.min_wall,
-              o.median_wall / m.median_wall, o.median_cpu / m.median_cpu, o.peak_mib / m.peak_mib);
-  const double pixels_mib = (static_cast<double>(source.value().width) * source.value().height +
-                             static_cast<double>(width) * height) *
-                            4 / (1024.0 * 1024.0);
-  const double target_mib = pixels_mib * 1.1;
-  std::printf("  memory target (input + output pixels, 4 bytes each, + 10%%): %.1f MiB: %s\n",
-              target_mib, o.peak_mib <= target_mib ? "PASS" : "MISS");
-
-  // How close the two results are, channel by channel (informational).
-  Result<Image32> ours_image = ReadFile(ours_out);
-  Result<Image32> magick_image = ReadFile(magick_out);
-  if (ours_image && magick_image &&
-      ours_image.value().pixels.size() == magick_image.value().pixels.size()) {
-    double total = 0;
-    int largest = 0;
-    const auto& a = ours_image.value().pixels;
-    const auto& b = magick_image.value().pixels;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-      for (int shift = 0; shift < 24; shift += 8) {
-        const int difference = std::abs(static_cast<int>((a[i] >> shift) & 0xFF) -
-                                        static_cast<int>((b[i] >> shift) & 0xFF));
-        total += difference;
-        largest = std::max(largest, difference);
-      }
+  std::printf("  %-12s %9s %9s %9s %11s   %s\n", "", "min wall", "median", "cpu", "peak RSS",
+              "ours / theirs (median wall, cpu, peak)");
+  for (const Tool& tool : tools) {
+    std::printf("  %-12s %8.3fs %8.3fs %8.3fs %7.1f MiB", tool.name.c_str(), tool.MinWall(),
+                tool.MedianWall(), tool.MedianCpu(), tool.PeakMib());
+    if (&tool != &ours) {
+      std::printf("   %.2fx, %.2fx, %.2fx", ours.MedianWall() / tool.MedianWall(),
+                  ours.MedianCpu() / tool.MedianCpu(), ours.PeakMib() / tool.PeakMib());
     }
-    std::printf("  outputs differ by %.2f levels on average (largest %d) of 255\n",
-                total / (3.0 * static_cast<double>(a.size())), largest);
-  } else {
-    std::printf("  outputs not compared (ImageMagick's file could not be read back)\n");
+    std::printf("\n");
+  }
+  std::printf("  plumeroll's phases (median): read %.0f ms, stretch %.0f ms, write %.0f ms\n",
+              Median(ours.phases[0]), Median(ours.phases[1]), Median(ours.phases[2]));
+  for (const Tool& tool : tools) {
+    if (&tool == &ours) continue;
+    std::printf("  %s's result against ours: %s\n", tool.name.c_str(),
+                Difference(ours.output, tool.output).c_str());
   }
   return 0;
 }
@@ -258,9 +304,9 @@ int main(int argc, char** argv) {
       ParseSize(argv[4], height)) {
     return Resize(args[1], width, height, args[4]);
   }
-  if (args.size() == 7 && args[0] == "compare" && ParseSize(argv[3], width) &&
+  if (args.size() == 6 && args[0] == "compare" && ParseSize(argv[3], width) &&
       ParseSize(argv[4], height) && ParseSize(argv[5], runs)) {
-    return Compare(args[1], width, height, runs, args[5], args[6]);
+    return Compare(args[1], width, height, runs, args[5]);
   }
   return Usage();
 }

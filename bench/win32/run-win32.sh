@@ -4,8 +4,10 @@
 #            against an empty window built the same way, with no background registered and
 #            with a 4000 x 3000 one; and the size of plumeroll.exe in the x86_64 and i686 builds
 #   paint    the image box painting a 4000 x 3000 picture, first and again
+#   resize   the resize as the program does it, from the picture INPUT, to 1024 x 150 and to
+#            9999 x 9999: the phases and the whole
 #
-#   bench/win32/run-win32.sh SECTION [RUNS]      (default 10 runs)
+#   bench/win32/run-win32.sh SECTION [RUNS [INPUT]]      (default 10 runs)
 #
 # Builds what it needs in the win64 and win32 presets (build/win64, build/win32; WIN64_BUILD_DIR
 # and WIN32_BUILD_DIR name other, already configured, build folders). Runs in a private Wine
@@ -30,7 +32,8 @@ build() {  # PRESET FOLDER TARGET...
   cmake --build "$folder" --target "$@" >/dev/null
 }
 bench="$win64/bench/win32"
-build win64 "$win64" plumeroll plumeroll_empty_window plumeroll_startup_bench plumeroll_paint_bench
+build win64 "$win64" plumeroll plumeroll_empty_window plumeroll_startup_bench plumeroll_paint_bench \
+  plumeroll_resize_bench
 
 export WINEPREFIX="$win64/bench-wine/wineprefix"
 source "$root/tools/wine-env.sh"
@@ -55,6 +58,15 @@ case "$section" in
   paint)
     echo "== Paint ($(wine --version 2>/dev/null))"
     (cd "$bench" && wine plumeroll_paint_bench.exe "$runs")
+    ;;
+  resize)
+    input=$(realpath "${3:?resize needs the input picture}")
+    echo "== Resize as the program does it, under Wine ($(wine --version 2>/dev/null))"
+    for size in "1024 150" "9999 9999"; do
+      wine "$(win "$bench/plumeroll_resize_bench.exe")" "$(win "$input")" $size \
+        "$(win "$(dirname "$input")/program-resized.bmp")" "$runs"
+    done
+    rm -f "$(dirname "$input")/program-resized.bmp"
     ;;
   *) echo "unknown section: $section" >&2; exit 2 ;;
 esac
