@@ -11,5 +11,8 @@ cd "$root"
 echo "== Native tests (AddressSanitizer, UndefinedBehaviorSanitizer)"
 ctest --preset native
 
+echo "== The i686 program's imports (the x86_64 one's run with the Windows tests)"
+ctest --preset win32
+
 echo "== Windows tests under Wine"
 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$root/tools/test-wine.sh"
