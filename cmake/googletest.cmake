@@ -1,7 +1,13 @@
-# GoogleTest from Debian's source package, built with the same compiler as the tests.
-set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
-set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
-set(PLUMEROLL_GOOGLETEST_DIR /usr/src/googletest CACHE PATH "GoogleTest's source tree")
-add_subdirectory(${PLUMEROLL_GOOGLETEST_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+# GoogleTest: the system's own library where it has one for this compiler (Debian's
+# libgtest-dev, for the native build), else built here, with the tests' compiler, from its
+# source tree (Debian's googletest package, for the mingw-w64 builds, which have no library).
+find_package(GTest QUIET)
+if(NOT GTest_FOUND)
+  set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  set(PLUMEROLL_GOOGLETEST_DIR /usr/src/googletest CACHE PATH "GoogleTest's source tree")
+  add_subdirectory(${PLUMEROLL_GOOGLETEST_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL
+                   SYSTEM)
+endif()
 include(GoogleTest)

@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ googletest libstb-dev
+  cmake ninja-build g++ googletest libgtest-dev libstb-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   wine wine64 fonts-wine xvfb xauth
   imagemagick x11-apps
