@@ -1,0 +1,294 @@
+#!/usr/bin/env python3
+"""The mutation check: deliberate faults that a developer could really make, applied one at a
+time to a copy of the program, to see which test layer catches each.
+
+    tools/mutate.py [--only ID[,ID...]] [--list] [--keep]
+
+It checks out the current commit into build/mutants/src (a git worktree, so that the working
+folder is never touched), builds its native and win64 presets once, then for each fault: makes
+the one change, rebuilds, and runs the layers from the cheapest on (unit and contract natively,
+then win32, contract, imports under Wine, then e2e), stopping at the first that fails. A fault
+that no layer catches is listed as such. The tally ends the output; build/mutants/report.txt
+keeps it. Each change must match its file exactly once, so that a fault that no longer applies
+after the code has changed is reported rather than silently skipped.
+"""
+import argparse
+import os
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parent.parent
+WORK = ROOT / "build" / "mutants"
+SRC = WORK / "src"
+
+# (id, file, what is replaced, by what, the fault in words)
+FAULTS = [
+    # registry/
+    ("hive", "registry/RegistryOperations.cpp",
+     '{"HKEY_CURRENT_USER", kHkeyCurrentUser}', '{"HKEY_CURRENT_USER", kHkeyLocalMachine}',
+     "the wrong hive for HKEY_CURRENT_USER"),
+    ("path-cut", "registry/RegistryOperations.cpp",
+     "DropCharacters(upper, hive->name.size() + 1)", "DropCharacters(upper, hive->name.size() + 2)",
+     "the sub-key cut one character too far"),
+    ("value-size", "registry/RegistryOperations.cpp",
+     "static_cast<std::uint32_t>(data.size() + 1)", "static_cast<std::uint32_t>(data.size())",
+     "a string value written without its NUL in the size"),
+    ("key-left-open", "registry/RegistryOperations.cpp",
+     "if (api_) api_->RegCloseKey(handle_);", "if (!api_) api_->RegCloseKey(handle_);",
+     "an opened key never closed"),
+    ("first-nul", "registry/RegistryOperations.cpp",
+     "data.substr(0, data.find('\\0'))", "data",
+     "a value read past its first NUL"),
+    ("upper-case", "registry/RegistryOperations.cpp",
+     "text[i] = static_cast<char>(byte - 0x20);", "text[i] = static_cast<char>(byte);",
+     "sub-keys not upper-cased"),
+    ("trim", "registry/RegistryOperations.cpp",
+     "return TrimSpaces(api.Utf8FromAnsi(std::string_view(buffer).substr(0, kept)));",
+     "return api.Utf8FromAnsi(std::string_view(buffer).substr(0, kept));",
+     "listed names not trimmed"),
+    ("count-folders", "registry/RegistryOperations.cpp", "size()) - 1.0;", "size());",
+     "CountFolders giving the count, not the highest index"),
+    ("delete-folder-null", "registry/RegistryOperations.cpp",
+     'api_.RegDeleteKeyA(key->get(), "")', "api_.RegDeleteKeyA(key->get(), nullptr)",
+     "the key deleted with a null sub-key"),
+    ("memory-delete-parent", "registry/MemoryRegistry.cpp",
+     "if (!key->parent || !key->sub_keys.empty()) return kErrorAccessDenied;",
+     "if (!key->parent) return kErrorAccessDenied;",
+     "the in-memory registry deleting a key that has sub-keys"),
+    ("ansi-code-page", "registry/Win32Registry.cpp",
+     "return win32::Utf8ToCodePage(text, CP_ACP);", "return win32::Utf8ToCodePage(text, CP_UTF8);",
+     "registry texts sent as UTF-8 instead of the ANSI code page"),
+    # platform/: portable
+    ("bmp-padding", "platform/Bmp.h",
+     "return (static_cast<std::uint64_t>(width) * 3 + 3) & ~std::uint64_t{3};",
+     "return static_cast<std::uint64_t>(width) * 3;",
+     "BMP rows not padded to 4 bytes"),
+    ("bmp-row-order", "platform/Bmp.cpp",
+     "for (int y = height - 1; y >= 0; --y) {", "for (int y = 0; y < height; ++y) {",
+     "BMP rows written top row first in a bottom-up file"),
+    ("bmp-channels", "platform/Bmp.cpp",
+     "*byte++ = static_cast<std::uint8_t>(*pixel);        // blue",
+     "*byte++ = static_cast<std::uint8_t>(*pixel >> 16);  // blue",
+     "red written where blue goes"),
+    ("filter-choice", "platform/Resample.cpp",
+     "to > from ? STBIR_FILTER_CATMULLROM : STBIR_FILTER_BOX",
+     "to > from ? STBIR_FILTER_BOX : STBIR_FILTER_CATMULLROM",
+     "the enlarging and shrinking filters swapped"),
+    ("band-offset", "platform/Resample.cpp", "y_scale, static_cast<float>(left), 0.0f)",
+     "y_scale, 0.0f, 0.0f)", "every band of a wide stretch drawn from the picture's left edge"),
+    ("edges", "platform/Resample.cpp", "STBIR_EDGE_CLAMP, STBIR_EDGE_CLAMP",
+     "STBIR_EDGE_ZERO, STBIR_EDGE_ZERO", "stretched borders darkened"),
+    ("comma", "platform/Numeric.cpp", "(c == '.' || c == ',')", "c == '.'",
+     "a decimal comma refused"),
+    ("exponent", "platform/Numeric.cpp",
+     "number->scale < 0 ? number->digits / power : number->digits * power",
+     "number->scale < 0 ? number->digits * power : number->digits / power",
+     "exponents applied the wrong way"),
+    ("surface-size", "platform/DrawingSurface.cpp",
+     "Result<Image32> stretched = Stretch(pixels.value(), width, height);",
+     "Result<Image32> stretched = Stretch(pixels.value(), width, width);",
+     "the drawing surface stretched to a square"),
+    # platform/: Win32
+    ("utf7-flags", "platform/Win32Text.cpp",
+     "return code_page == CP_UTF8 || code_page == CP_UTF7;", "return code_page == CP_UTF8;",
+     "UTF-7 given the best-fit flag it refuses"),
+    ("best-fit", "platform/Win32Text.cpp",
+     "const DWORD flags = unicode ? 0 : WC_NO_BEST_FIT_CHARS;", "const DWORD flags = 0;",
+     "look-alike characters in the ANSI code page"),
+    ("line-breaks", "platform/Win32Text.cpp", 'shown += L"\\r\\n";', 'shown += L"\\n\\r";',
+     "LF CR pairs shown as two line breaks"),
+    ("temp-left", "platform/Win32Picture.cpp",
+     "    file_.reset();\n    ::DeleteFileW(path_.c_str());", "    file_.reset();",
+     "the temporary file of a failed save left behind"),
+    ("read-only", "platform/Win32Picture.cpp",
+     "(attributes & FILE_ATTRIBUTE_READONLY)", "(attributes & 0)",
+     "a read-only resized.bmp replaced"),
+    ("replace-existing", "platform/Win32Picture.cpp",
+     "MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH", "MOVEFILE_WRITE_THROUGH",
+     "an earlier resized.bmp never replaced"),
+    ("temp-name", "platform/Win32Picture.cpp", 'TempFile temp(path + L".tmp");',
+     'TempFile temp(path + std::to_wstring(::GetTickCount()) + L".tmp");',
+     "a new temporary name for every save"),
+    ("shown-channels", "platform/Win32Picture.cpp", "(sum[2] + count / 2) / count << 16",
+     "(sum[0] + count / 2) / count << 16", "the image box showing blue as red"),
+    ("shown-stale", "platform/Win32Control.cpp",
+     "std::move(picture));\n  shown_ = Image32{};", "std::move(picture));",
+     "the image box keeping the copy of the picture it showed before"),
+    ("max-length", "platform/Win32Control.cpp", "if (row_.max_length > 0) {",
+     "if (row_.max_length > 9) {", "the text boxes' 4-character limit not set"),
+    ("label-breaks", "platform/Win32Control.cpp",
+     "return row.kind == ControlKind::Label ? LineBreaksForDisplay(wide) : wide;", "return wide;",
+     "labels shown without their line breaks made the system's"),
+    ("tab-order", "platform/Win32Form.cpp", "    return key(a) < key(b);",
+     "    return key(a) > key(b);", "controls created in reverse tab order"),
+    ("dialog-owner", "platform/Win32Form.cpp", "dialog ? ::GetActiveWindow() : nullptr",
+     "nullptr", "the About window owned by no window, with a taskbar button"),
+    ("escape", "platform/Win32Form.cpp", "if (LOWORD(wparam) == IDOK) {",
+     "if (LOWORD(wparam) == IDOK || LOWORD(wparam) == IDCANCEL) {",
+     "Escape pressing the focused button"),
+    ("link-colour", "platform/Win32Form.cpp",
+     "row.fore_colour == kDefaultColour ? ::GetSysColor(COLOR_BTNTEXT)",
+     "true ? ::GetSysColor(COLOR_BTNTEXT)", "the links drawn in the default colour"),
+    ("modal-enable", "platform/Win32Modal.cpp", "::EnableWindow(other, FALSE);",
+     "::EnableWindow(other, TRUE);", "the main window left enabled under a modal window"),
+    ("rethrow", "platform/Win32Modal.cpp", "    std::rethrow_exception(error);", "    (void)error;",
+     "an exception of a handler lost in the message loop"),
+    ("focus-moves-on", "platform/Win32Focus.cpp",
+     "if (::GetActiveWindow() != window || !focus_lost) return;", "return;",
+     "the focus left on a control that was disabled"),
+    # mainwindow/
+    ("write-before-check", "mainwindow/frmIE.cpp",
+     "  // Load first: a file that is no usable bitmap must never reach the registry.\n",
+     "  WriteKeyValue(kToolbarKey, kBackBitmap, *path);\n",
+     "the chosen file registered before it is checked"),
+    ("left-disabled", "mainwindow/frmIE.cpp", 'control("cmdFile").SetEnabled(true);',
+     'control("cmdFile").SetEnabled(false);', "\"Charger l'image\" left disabled"),
+    ("mouuuw-icon", "mainwindow/frmIE.cpp",
+     '"L\'image a été chargée en fond de toolbar d\'IE ^^", kMsgInformation',
+     '"L\'image a été chargée en fond de toolbar d\'IE ^^", kMsgCritical',
+     "the Mouuuw message with the critical icon"),
+    ("yup-title", "mainwindow/frmIE.cpp", '"Yup");', '"Yop");', "a message title misspelt"),
+    ("check-order", "mainwindow/frmIE.cpp", "} else if (source.empty()) {",
+     "} else if (IsNumeric(height_text) && IsNumeric(width_text)) {",
+     "the resize's checks in another order: letters win over no picture"),
+    ("size-bound", "mainwindow/frmIE.cpp", "constexpr int kLargestSize = 9999;",
+     "constexpr int kLargestSize = 9998;", "the largest size moved"),
+    ("zero-size", "mainwindow/frmIE.cpp", "!(value >= 1 && value <= kLargestSize)",
+     "!(value >= 0 && value <= kLargestSize)", "a size of 0 accepted"),
+    ("select-all", "mainwindow/frmIE.cpp", "box.SetSelLength(box.MaxLength());",
+     "box.SetSelLength(0);", "the size boxes not selecting their text"),
+    ("original-kept", "mainwindow/frmIE.cpp",
+     "  DeleteKey(kToolbarKey, kBackBitmapOriginal);\n", "",
+     "\"Niquer le fond\" leaving BackBitmapOriginal"),
+    ("collapsed", "mainwindow/frmIE.cpp", "form_->SetHeight(kCollapsedHeight);",
+     "form_->SetHeight(kExpandedHeight);", "the window starting expanded"),
+    ("long-path", "mainwindow/frmIE.cpp", "constexpr std::size_t kShownCharacters = 6 * kShownLine;",
+     "constexpr std::size_t kShownCharacters = 60 * kShownLine;",
+     "a very long path shown whole"),
+    ("no-read-back", "mainwindow/frmIE.cpp", "if (ReadKeyValue(kToolbarKey, kBackBitmap) != target) {",
+     "if (false) {", "a refused write after a resize reported as success"),
+    ("exit-code", "mainwindow/frmIE.cpp", "    return 1;\n  }\n}", "    return 0;\n  }\n}",
+     "the program ending after an error with exit code 0"),
+    ("must-exist", "mainwindow/frmIE.cpp", "constexpr std::uint32_t kFileMustExist = 4096;",
+     "constexpr std::uint32_t kFileMustExist = 0;", "the Open dialog accepting missing files"),
+    # about/
+    ("lf-cr", "about/frmAbout.cpp", 'constexpr std::string_view kLineBreak = "\\n\\r";',
+     'constexpr std::string_view kLineBreak = "\\r\\n";', "the notice's breaks as CR LF"),
+    ("mailto", "about/frmAbout.cpp", 'Open("mailto:" + std::string(kMakerMail));',
+     "Open(std::string(kMakerMail));", "the mail link without mailto:"),
+    ("shell-directory", "about/frmAbout.cpp", 'nullptr, "",', "nullptr, nullptr,",
+     "a null directory given to the shell"),
+    # app/
+    ("tick-count", "app/GetTickCount64.cpp", "TickCount64Function tick_count64_slot = ResolveTickCount64;",
+     "", "GetTickCount64 imported from kernel32, which Windows XP lacks"),
+    ("icons", "app/plumeroll.rc", 'IDI_FRMIE ICON "frmIE.ico"', 'IDI_FRMIE ICON "frmAbout.ico"',
+     "the main window wearing the About window's icon"),
+    ("common-controls", "platform/Win32Platform.cpp", "  ::InitCommonControlsEx(&controls);\n",
+     "", "the common controls not loaded at start-up (Windows XP needs them)"),
+]
+
+LAYERS = [
+    ("unit", ["ctest", "--preset", "native", "--timeout", "120"], False),
+    ("win32", ["ctest", "--preset", "win64", "-L", "win32|contract|imports", "--timeout", "300"], True),
+    ("e2e", ["ctest", "--preset", "win64", "-L", "e2e"], True),
+]
+
+
+def run(command, cwd=SRC, env=None, timeout=900):
+    return subprocess.run(command, cwd=cwd, env=env, stdout=subprocess.DEVNULL,
+                          stderr=subprocess.DEVNULL, timeout=timeout).returncode == 0
+
+
+def wine(command):
+    """Runs a command in the worktree's Wine prefix, on a virtual display."""
+    script = ('source tools/wine-env.sh && wine_prefix_up >/dev/null 2>&1; '
+              'trap wine_prefix_down EXIT; "$@"')
+    return run(["xvfb-run", "-a", "-s", "-screen 0 1280x1024x24", "bash", "-c", script, "wine"] +
+               command, env=dict(os.environ, WINEPREFIX=str(SRC / "build/win64/wineprefix")))
+
+
+def build():
+    return all(run(["cmake", "--build", "--preset", preset]) for preset in ("native", "win64"))
+
+
+def prepare():
+    if SRC.exists():
+        run(["git", "worktree", "remove", "--force", str(SRC)], cwd=ROOT)
+    WORK.mkdir(parents=True, exist_ok=True)
+    # The tests find the picture corpus beside the checkout, as they do beside the repository.
+    if not (WORK / "shared").exists():
+        (WORK / "shared").symlink_to(ROOT.parent / "shared")
+    head = subprocess.check_output(["git", "rev-parse", "HEAD"], cwd=ROOT, text=True).strip()
+    subprocess.check_call(["git", "worktree", "add", "--detach", str(SRC), head], cwd=ROOT,
+                          stdout=subprocess.DEVNULL)
+    for preset in ("native", "win64"):
+        if not run(["cmake", "--preset", preset]):
+            sys.exit(f"cannot configure {preset}")
+    if not build():
+        sys.exit("the unmutated program does not build")
+    for name, command, under_wine in LAYERS:
+        if not (wine(command) if under_wine else run(command)):
+            sys.exit(f"the unmutated program fails its {name} layer")
+    return head
+
+
+def check(fault):
+    ident, path, before, after, _ = fault
+    file = SRC / path
+    text = file.read_text()
+    if text.count(before) != 1:
+        return f"does not apply ({text.count(before)} matches)"
+    file.write_text(text.replace(before, after))
+    try:
+        if not build():
+            return "does not build"
+        for name, command, under_wine in LAYERS:
+            if not (wine(command) if under_wine else run(command)):
+                return name
+        return "none"
+    finally:
+        file.write_text(text)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--only", help="comma-separated fault ids")
+    parser.add_argument("--list", action="store_true", help="list the faults and stop")
+    parser.add_argument("--keep", action="store_true", help="keep the worktree at the end")
+    args = parser.parse_args()
+    faults = FAULTS
+    if args.only:
+        wanted = args.only.split(",")
+        faults = [f for f in FAULTS if f[0] in wanted]
+    if args.list:
+        for ident, path, _, _, words in faults:
+            print(f"{ident:22} {path:34} {words}")
+        return
+    head = prepare()
+    results = []
+    for fault in faults:
+        start = time.time()
+        caught = check(fault)
+        results.append((fault, caught))
+        print(f"{fault[0]:22} {fault[1].split('/')[0]:11} caught by: {caught:26} "
+              f"({time.time() - start:.0f} s) {fault[4]}", flush=True)
+    build()  # back to the unmutated program
+    tally = {}
+    for _, caught in results:
+        tally[caught] = tally.get(caught, 0) + 1
+    summary = (f"commit {head[:10]}: {len(results)} faults; caught by " +
+               ", ".join(f"{layer} {tally.get(layer, 0)}" for layer, _, _ in LAYERS) +
+               f"; not caught {tally.get('none', 0)}" +
+               "".join(f"; {k} {v}" for k, v in tally.items()
+                       if k not in ("none",) + tuple(l for l, _, _ in LAYERS)))
+    print(summary)
+    report = "\n".join(f"{f[0]} {f[1]} {c}" for f, c in results) + "\n" + summary + "\n"
+    (WORK / "report.txt").write_text(report)
+    if not args.keep:
+        run(["git", "worktree", "remove", "--force", str(SRC)], cwd=ROOT)
+
+
+if __name__ == "__main__":
+    main()
