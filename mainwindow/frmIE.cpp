@@ -48,8 +48,7 @@ std::string Shown(std::string_view path) {
   std::string shown;
   for (std::size_t start = 0; start < characters.size();) {
     std::size_t end = std::min(start + kShownLine, characters.size());
-    for (std::size_t cut = end; end < characters.size() && cut > start + kShownLine * 2 / 3;
-         --cut) {
+    for (std::size_t cut = end; end < characters.size() && cut > start + kShownLine / 4; --cut) {
       if (characters[cut - 1] == "\\" || characters[cut - 1] == "/") {
         end = cut;
         break;
@@ -62,9 +61,13 @@ std::string Shown(std::string_view path) {
   return shown;
 }
 
-std::string Quoted(std::string_view path) { return "\n« " + Shown(path) + " »\n\n"; }
+std::string Quoted(std::string_view path) {
+  return "\n« " + Shown(path) + " »\n\n";
+}
 
-std::string Code(const Failure& failure) { return std::string("(").append(Describe(failure)) + ")"; }
+std::string Code(const Failure& failure) {
+  return std::string("(").append(Describe(failure)) + ")";
+}
 
 // A size box's number as whole pixels from 1 to kLargestSize, or nothing.
 std::optional<int> PixelCount(std::string_view text) {
@@ -138,18 +141,17 @@ void frmIE::cmdFile_Click() {
   cdgFile.Filter = "Image bitmap (*.bmp)|*.bmp";
   cdgFile.Flags = kFileMustExist;
   if (Result<void> shown = platform_.ShowOpen(cdgFile); !shown) {
-    platform_.MsgBox("La boîte de dialogue d'ouverture n'a pas pu s'afficher " +
-                         Code(shown.failure()) + ".",
-                     kMsgCritical, "Erreur");
+    platform_.MsgBox(
+        "La boîte de dialogue d'ouverture n'a pas pu s'afficher " + Code(shown.failure()) + ".",
+        kMsgCritical, "Erreur");
     return;
   }
   const std::string chosen = std::move(cdgFile.FileName);
   cdgFile.FileName.clear();
   if (chosen.empty()) return;  // cancelled
 
-  const std::optional<std::string> path =
-      RegistryPath(chosen, "Le chemin de ce fichier",
-                   "Renommez ou déplacez le fichier, puis recommencez.");
+  const std::optional<std::string> path = RegistryPath(
+      chosen, "Le chemin de ce fichier", "Renommez ou déplacez le fichier, puis recommencez.");
   if (!path) return;
   // Load first: a file that is no usable bitmap must never reach the registry.
   Result<PicturePtr> picture = platform_.LoadPicture(*path);
@@ -169,9 +171,10 @@ void frmIE::cmdFile_Click() {
   }
   ShowPicture(picture.value());
   if (ReadKeyValue(kToolbarKey, kBackBitmapOriginal) != *path) {
-    RegistryRefused("Le registre a enregistré ce fond, mais pas comme image d'origine des "
-                    "redimensionnements :" +
-                    Quoted(chosen));
+    RegistryRefused(
+        "Le registre a enregistré ce fond, mais pas comme image d'origine des "
+        "redimensionnements :" +
+        Quoted(chosen));
     return;
   }
   platform_.MsgBox("L'image a été chargée en fond de toolbar d'IE ^^", kMsgInformation, "Mouuuw");
@@ -204,9 +207,10 @@ void frmIE::cmdSize_Click() {
     const std::optional<int> width = PixelCount(width_text);
     const std::optional<int> height = PixelCount(height_text);
     if (!width || !height) {
-      platform_.MsgBox("La largeur et la hauteur doivent être des nombres entiers de pixels, de 1 à " +
-                           std::to_string(kLargestSize) + ". Rien n'a été changé.",
-                       kMsgInformation, "Taille impossible");
+      platform_.MsgBox(
+          "La largeur et la hauteur doivent être des nombres entiers de pixels, de 1 à " +
+              std::to_string(kLargestSize) + ". Rien n'a été changé.",
+          kMsgInformation, "Taille impossible");
       return;
     }
     const std::optional<std::string> safe_directory = RegistryPath(
@@ -216,9 +220,10 @@ void frmIE::cmdSize_Click() {
     if (!SaveResized(source, *width, *height, target)) return;
     WriteKeyValue(kToolbarKey, kBackBitmap, target);
     if (ReadKeyValue(kToolbarKey, kBackBitmap) != target) {
-      RegistryRefused("L'image redimensionnée a été écrite, mais le registre ne l'a pas "
-                      "enregistrée comme fond :" +
-                      Quoted(target));
+      RegistryRefused(
+          "L'image redimensionnée a été écrite, mais le registre ne l'a pas "
+          "enregistrée comme fond :" +
+          Quoted(target));
       return;
     }
     platform_.MsgBox("Le fond de la toolbar a été resizé à la taille voulue =)", kMsgInformation,
@@ -286,8 +291,12 @@ void frmIE::cmdAbout_Click() {
   about_->Show();
 }
 
-void frmIE::txtWidth_GotFocus() { SelectWholeText(control("txtWidth")); }
-void frmIE::txtHeight_GotFocus() { SelectWholeText(control("txtHeight")); }
+void frmIE::txtWidth_GotFocus() {
+  SelectWholeText(control("txtWidth"));
+}
+void frmIE::txtHeight_GotFocus() {
+  SelectWholeText(control("txtHeight"));
+}
 
 void frmIE::SelectWholeText(Control& box) {
   box.SetSelStart(0);
@@ -302,16 +311,23 @@ void frmIE::ShowPicture(PicturePtr picture) {
 }
 
 void frmIE::Click(std::string_view name, int /*index*/) {
-  if (name == "cmdChange") cmdChange_Click();
-  else if (name == "cmdFile") cmdFile_Click();
-  else if (name == "cmdFuck") cmdFuck_Click();
-  else if (name == "cmdSize") cmdSize_Click();
-  else if (name == "cmdAbout") cmdAbout_Click();
+  if (name == "cmdChange")
+    cmdChange_Click();
+  else if (name == "cmdFile")
+    cmdFile_Click();
+  else if (name == "cmdFuck")
+    cmdFuck_Click();
+  else if (name == "cmdSize")
+    cmdSize_Click();
+  else if (name == "cmdAbout")
+    cmdAbout_Click();
 }
 
 void frmIE::GotFocus(std::string_view name, int /*index*/) {
-  if (name == "txtWidth") txtWidth_GotFocus();
-  else if (name == "txtHeight") txtHeight_GotFocus();
+  if (name == "txtWidth")
+    txtWidth_GotFocus();
+  else if (name == "txtHeight")
+    txtHeight_GotFocus();
 }
 
 }  // namespace plumeroll
