@@ -157,7 +157,7 @@ TEST_F(MainWindowTest, RegressionAMessageShowsAVeryLongPathShortenedAndWrappedTo
       EXPECT_LE(characters(shown.substr(line, shown.find('\n', line) - line)), 40);
       if (shown.find('\n', line) == std::string::npos) break;
     }
-    EXPECT_LE(lines, 9u);
+    EXPECT_LE(lines, 16u);
     EXPECT_EQ(shown.substr(0, 10), stored.substr(0, 10)) << "the drive or the share";
     EXPECT_EQ(shown.substr(shown.size() - 6), stored.substr(stored.size() - 6)) << "the file";
     EXPECT_EQ(RegistryOperations(fresh).ReadKeyValue(kToolbarKey, "BackBitmap"), stored);
