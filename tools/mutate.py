@@ -2,9 +2,9 @@
 """The mutation check: deliberate faults that a developer could really make, applied one at a
 time to a copy of the program, to see which test layer catches each.
 
-    tools/mutate.py [--only ID[,ID...]] [--list] [--keep]
+    tools/mutate.py [--only ID[,ID...]] [--rev REVISION] [--list] [--keep]
 
-It checks out the current commit into build/mutants/src (a git worktree, so that the working
+It checks out the current commit (or REVISION) into build/mutants/src (a git worktree, so that the working
 folder is never touched), builds its native and win64 presets once, then for each fault: makes
 the one change, rebuilds, and runs the layers from the cheapest on (unit and contract natively,
 then win32, contract, imports under Wine, then e2e), stopping at the first that fails. A fault
@@ -45,9 +45,8 @@ FAULTS = [
      "text[i] = static_cast<char>(byte - 0x20);", "text[i] = static_cast<char>(byte);",
      "sub-keys not upper-cased"),
     ("trim", "registry/RegistryOperations.cpp",
-     "return TrimSpaces(api.Utf8FromAnsi(std::string_view(buffer).substr(0, kept)));",
-     "return api.Utf8FromAnsi(std::string_view(buffer).substr(0, kept));",
-     "listed names not trimmed"),
+     "const std::size_t last = text.find_last_not_of(' ');",
+     "const std::size_t last = text.size() - 1;", "listed names not trimmed at their end"),
     ("count-folders", "registry/RegistryOperations.cpp", "size()) - 1.0;", "size());",
      "CountFolders giving the count, not the highest index"),
     ("delete-folder-null", "registry/RegistryOperations.cpp",
@@ -119,8 +118,9 @@ FAULTS = [
     ("max-length", "platform/Win32Control.cpp", "if (row_.max_length > 0) {",
      "if (row_.max_length > 9) {", "the text boxes' 4-character limit not set"),
     ("label-breaks", "platform/Win32Control.cpp",
-     "return row.kind == ControlKind::Label ? LineBreaksForDisplay(wide) : wide;", "return wide;",
-     "labels shown without their line breaks made the system's"),
+     "::SetWindowTextW(window_, ShownText(row_, text).c_str());",
+     "::SetWindowTextW(window_, Utf8ToWide(text).c_str());",
+     "a label's new text shown without its line breaks made the system's"),
     ("tab-order", "platform/Win32Form.cpp", "    return key(a) < key(b);",
      "    return key(a) > key(b);", "controls created in reverse tab order"),
     ("dialog-owner", "platform/Win32Form.cpp", "dialog ? ::GetActiveWindow() : nullptr",
@@ -136,7 +136,8 @@ FAULTS = [
     ("rethrow", "platform/Win32Modal.cpp", "    std::rethrow_exception(error);", "    (void)error;",
      "an exception of a handler lost in the message loop"),
     ("focus-moves-on", "platform/Win32Focus.cpp",
-     "if (::GetActiveWindow() != window || !focus_lost) return;", "return;",
+     "if (::GetActiveWindow() != window || !focus_lost) return;",
+     "if (::GetActiveWindow() != window || focus_lost) return;",
      "the focus left on a control that was disabled"),
     # mainwindow/
     ("write-before-check", "mainwindow/frmIE.cpp",
@@ -181,8 +182,8 @@ FAULTS = [
     ("shell-directory", "about/frmAbout.cpp", 'nullptr, "",', "nullptr, nullptr,",
      "a null directory given to the shell"),
     # app/
-    ("tick-count", "app/GetTickCount64.cpp", "TickCount64Function tick_count64_slot = ResolveTickCount64;",
-     "", "GetTickCount64 imported from kernel32, which Windows XP lacks"),
+    ("tick-count", "app/CMakeLists.txt", "main.cpp GetTickCount64.cpp", "main.cpp",
+     "GetTickCount64 imported from kernel32, which Windows XP lacks"),
     ("icons", "app/plumeroll.rc", 'IDI_FRMIE ICON "frmIE.ico"', 'IDI_FRMIE ICON "frmAbout.ico"',
      "the main window wearing the About window's icon"),
     ("common-controls", "platform/Win32Platform.cpp", "  ::InitCommonControlsEx(&controls);\n",
@@ -213,14 +214,14 @@ def build():
     return all(run(["cmake", "--build", "--preset", preset]) for preset in ("native", "win64"))
 
 
-def prepare():
+def prepare(revision):
     if SRC.exists():
         run(["git", "worktree", "remove", "--force", str(SRC)], cwd=ROOT)
     WORK.mkdir(parents=True, exist_ok=True)
     # The tests find the picture corpus beside the checkout, as they do beside the repository.
     if not (WORK / "shared").exists():
         (WORK / "shared").symlink_to(ROOT.parent / "shared")
-    head = subprocess.check_output(["git", "rev-parse", "HEAD"], cwd=ROOT, text=True).strip()
+    head = subprocess.check_output(["git", "rev-parse", revision], cwd=ROOT, text=True).strip()
     subprocess.check_call(["git", "worktree", "add", "--detach", str(SRC), head], cwd=ROOT,
                           stdout=subprocess.DEVNULL)
     for preset in ("native", "win64"):
@@ -255,6 +256,7 @@ def check(fault):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--only", help="comma-separated fault ids")
+    parser.add_argument("--rev", default="HEAD", help="the commit to check (default HEAD)")
     parser.add_argument("--list", action="store_true", help="list the faults and stop")
     parser.add_argument("--keep", action="store_true", help="keep the worktree at the end")
     args = parser.parse_args()
@@ -266,7 +268,7 @@ def main():
         for ident, path, _, _, words in faults:
             print(f"{ident:22} {path:34} {words}")
         return
-    head = prepare()
+    head = prepare(args.rev)
     results = []
     for fault in faults:
         start = time.time()

@@ -1,93 +1,69 @@
-// The main window over the real registry when the toolbar key refuses to be written: the
-// handlers read back what the registry holds and say so, never "Mouuuw", "Yup" or nothing.
-#include <aclapi.h>
+// The main window over the real registry when the toolbar key refuses to be written, as a
+// policy or an administrator can make it: the handlers read back what the registry holds and
+// say so, never "Mouuuw", "Yup" or nothing.
+// sddl.h needs windows.h first.
+// clang-format off
+#include <windows.h>
+#include <sddl.h>
+// clang-format on
 
 #include "mainwindow/frmIE.h"
 #include "registry/Win32Registry.h"
-#include "tests/unit/FakePlatform.h"
+#include "tests/unit/Fakes.h"
 #include "tests/win32/Win32TestSupport.h"
 
 namespace plumeroll::testing {
 namespace {
 
-// Denies everyone the right to set values in the toolbar key, as a policy or an administrator
-// would; the key's own access list comes back when the guard goes.
-class WriteDenied {
- public:
+// Denies everyone the right to set values in the toolbar key; the key's own access list comes
+// back when the guard goes.
+struct WriteDenied {
   WriteDenied() {
-    HKEY key = nullptr;
-    ::RegCreateKeyExW(HKEY_CURRENT_USER, kToolbarKeyW, 0, nullptr, 0, READ_CONTROL | WRITE_DAC,
-                      nullptr, &key, nullptr);
-    key_.reset(key);
-    ::GetSecurityInfo(key_.get(), SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                      &original_, nullptr, &descriptor_);
-    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
-    PSID everyone = nullptr;
-    ::AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone);
-    EXPLICIT_ACCESSW deny{};
-    deny.grfAccessPermissions = KEY_SET_VALUE;
-    deny.grfAccessMode = DENY_ACCESS;
-    deny.Trustee.TrusteeForm = TRUSTEE_IS_SID;
-    deny.Trustee.TrusteeType = TRUSTEE_IS_WELL_KNOWN_GROUP;
-    deny.Trustee.ptstrName = static_cast<LPWSTR>(everyone);
-    PACL denied = nullptr;
-    ::SetEntriesInAclW(1, &deny, original_, &denied);
-    applied_ = ::SetSecurityInfo(key_.get(), SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr,
-                                 nullptr, denied, nullptr) == ERROR_SUCCESS;
+    ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer\\Toolbar", 0,
+                      nullptr, 0, READ_CONTROL | WRITE_DAC, nullptr, &key, nullptr);
+    DWORD size = static_cast<DWORD>(original.size());
+    ::RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, original.data(), &size);
+    PSECURITY_DESCRIPTOR denied = nullptr;  // KEY_SET_VALUE denied, all else allowed
+    ::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(D;;0x2;;;WD)(A;;KA;;;WD)",
+                                                           SDDL_REVISION_1, &denied, nullptr);
+    applied = !::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, denied);
     ::LocalFree(denied);
-    ::FreeSid(everyone);
   }
   ~WriteDenied() {
-    ::SetSecurityInfo(key_.get(), SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                      original_, nullptr);
-    ::LocalFree(descriptor_);
+    ::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, original.data());
+    ::RegCloseKey(key);
   }
-  explicit operator bool() const { return applied_; }
-
-  static constexpr wchar_t kToolbarKeyW[] = L"Software\\Microsoft\\Internet Explorer\\Toolbar";
-
- private:
-  win32::UniqueHandle<HKEY, ::RegCloseKey> key_;
-  PACL original_ = nullptr;
-  PSECURITY_DESCRIPTOR descriptor_ = nullptr;
-  bool applied_ = false;
+  HKEY key = nullptr;
+  std::vector<BYTE> original = std::vector<BYTE>(4096);
+  bool applied = false;
 };
 
 TEST(ProtectedToolbarKey, ChoosingResizingAndRemovingSayThatTheRegistryRefused) {
   const auto registry = MakeWin32Registry();
   RegistryOperations operations(*registry);
   const std::string earlier = "C:\\Images\\earlier.bmp";
-  for (const char* name : {"BackBitmap", "BackBitmapOriginal"}) {
+  for (const char* name : {"BackBitmap", "BackBitmapOriginal"})
     operations.WriteKeyValue(kToolbarKey, name, earlier);
-  }
   FakePlatform platform;
-  platform.AddPicture(earlier, 40, 30);
-  platform.AddPicture("C:\\Images\\chosen.bmp", 40, 30);
-  platform.chosen_file = "C:\\Images\\chosen.bmp";
+  platform.AddPicture(earlier);
+  platform.AddPicture(platform.chosen_file = "C:\\Images\\chosen.bmp");
   {
     const WriteDenied denied;
-    ASSERT_TRUE(denied) << "the toolbar key's access list cannot be changed";
+    ASSERT_TRUE(denied.applied) << "the toolbar key's access list cannot be changed";
     frmIE window(platform, *registry);
     window.Run();
-    FakeForm& form = *platform.forms.front();
-    form.Click("cmdChange");
+    platform.form().Click("cmdChange");
     for (const char* button : {"cmdFile", "cmdSize", "cmdFuck"}) {
-      SCOPED_TRACE(button);
       platform.messages.clear();
-      form.Click(button);
-      ASSERT_EQ(platform.messages.size(), 1u);
-      EXPECT_EQ(platform.messages[0].title, "Registre protégé");
-      EXPECT_EQ(platform.messages[0].buttons, kMsgCritical);
-      for (const char* name : {"BackBitmap", "BackBitmapOriginal"}) {
-        EXPECT_EQ(operations.ReadKeyValue(kToolbarKey, name), earlier) << name;
-      }
-      EXPECT_EQ(form.at("imgCurrent").picture, platform.pictures.at(earlier))
-          << "the display shows what the registry holds";
+      platform.form().Click(button);
+      ASSERT_EQ(platform.messages.size(), 1u) << button;
+      EXPECT_EQ(platform.messages[0].title, "Registre protégé") << button;
+      for (const char* name : {"BackBitmap", "BackBitmapOriginal"})
+        EXPECT_EQ(operations.ReadKeyValue(kToolbarKey, name), earlier) << button << " " << name;
     }
   }
-  for (const char* name : {"BackBitmap", "BackBitmapOriginal"}) {
+  for (const char* name : {"BackBitmap", "BackBitmapOriginal"})
     operations.DeleteKey(kToolbarKey, name);
-  }
 }
 
 }  // namespace

@@ -1,0 +1,63 @@
+// The registry operations: how a path names its hive and sub-key, and the exact calls they
+// make to the registry functions (names, bytes, sizes, handles). What they get back from a
+// registry is the contract's.
+#include <gtest/gtest.h>
+
+#include "registry/RegistryOperations.h"
+#include "tests/unit/Fakes.h"
+
+namespace plumeroll::testing {
+namespace {
+
+using Strings = std::vector<std::string>;
+constexpr char kToolbar[] = "HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\Toolbar";
+
+TEST(RegistryTest, APathNamesItsHiveInAnyCaseAndItsUpperCasedSubKeyAfterOneSeparator) {
+  RecordingRegistry reg;
+  RegistryOperations ops(reg);
+  const std::tuple<const char*, std::int32_t, const char*> paths[] = {
+      {kToolbar, kHkeyCurrentUser, "SOFTWARE\\MICROSOFT\\INTERNET EXPLORER\\TOOLBAR"},
+      {"hkey_current_user\\Café Noël ÿ", kHkeyCurrentUser, "CAFÉ NOËL ÿ"},  // characters
+      {"HKEY_CLASSES_ROOT\\.bmp", kHkeyClassesRoot, ".BMP"},
+      {"Hkey_Local_Machine\\x", kHkeyLocalMachine, "X"},
+      {"HKEY_USERSX\\A", kHkeyUsers, "\\A"},
+      {"HKEY_CURRENT_USER", kHkeyCurrentUser, ""},
+      {" HKEY_CURRENT_USER\\x", 0, ""},
+      {"HKEY_CURRENT_CONFIG\\x", 0, ""}};
+  for (const auto& [path, hive, sub_key] : paths) {
+    EXPECT_EQ(ops.ValuePath(path), hive) << path;
+    EXPECT_EQ(ops.StringPath(hive, path), sub_key) << path;
+  }
+  EXPECT_EQ(ops.StringPath(kHkeyLocalMachine, "HKEY_CURRENT_USER\\Software"), "OFTWARE")
+      << "the handle, not the path, names the hive";
+}
+
+TEST(RegistryTest, EachOperationMakesItsCallsInTheAnsiCodePageAndClosesWhatItOpenedOnce) {
+  RecordingRegistry reg;
+  RegistryOperations ops(reg);
+  ops.WriteKeyValue(kToolbar, "BackBitmap", "C:\\Pics\\paper1.bmp");
+  ops.WriteKeyValue("HKEY_CURRENT_USER\\Café", "Clé", "Été");
+  ops.WriteKeyValue(kToolbar, "BackBitmap", "");
+  ops.ReadKeyValue(kToolbar, "BackBitmap");
+  ops.DeleteKey(kToolbar, "BackBitmap");
+  ops.DeleteFolder(kToolbar);
+  ops.ReadSubFolders(kToolbar + std::string("\\Missing"));
+  ops.ReadKeyValue("Software\\x", "x");  // no hive: no call
+  const std::string toolbar = "HKCU SOFTWARE\\MICROSOFT\\INTERNET EXPLORER\\TOOLBAR";
+  EXPECT_EQ(
+      reg.log,
+      (Strings{"RegCreateKeyA " + toolbar + " -> key1",
+               "RegSetValueExA key1 BackBitmap C:\\Pics\\paper1.bmp\\0 19", "RegCloseKey key1",
+               "RegCreateKeyA HKCU CAF\xC9 -> key2", "RegSetValueExA key2 Cl\xE9 \xC9t\xE9\\0 4",
+               "RegCloseKey key2", "RegCreateKeyA " + toolbar + " -> key3",
+               "RegSetValueExA key3 BackBitmap \\0 1", "RegCloseKey key3",
+               "RegOpenKeyA " + toolbar + " -> key4", "RegCloseKey key4",
+               "RegOpenKeyA " + toolbar + " -> key5", "RegDeleteValueA key5 BackBitmap",
+               "RegCloseKey key5", "RegOpenKeyA " + toolbar + " -> key6",
+               "RegDeleteKeyA key6",  // the empty sub-key: the key itself
+               "RegCloseKey key6",
+               "RegOpenKeyA " + toolbar + "\\MISSING"}));  // failed: none to close
+}
+
+}  // namespace
+}  // namespace plumeroll::testing
