@@ -6,7 +6,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-"$root/tools/setup.sh"
+"$root/tools/setup.sh" libvips-tools python3-pil
 
 build() {
   [ -f build/bench/build.ninja ] || cmake --preset bench >/dev/null
@@ -21,14 +21,6 @@ build() {
 # - under Wine, as the program does it: the system's bitmap loader, the resampler, the save of
 #   resized.bmp, phase by phase.
 resize() {
-  local missing=()
-  command -v vips >/dev/null || missing+=(libvips-tools)
-  /usr/bin/python3 -c "import PIL" 2>/dev/null || missing+=(python3-pil)
-  if [ ${#missing[@]} -gt 0 ]; then
-    local sudo=()
-    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-  fi
   build plumeroll_bench
   local bench=build/bench/bench/plumeroll_bench
   local work=build/bench/resize

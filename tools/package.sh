@@ -8,12 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 version=1.00
 
-"$root/tools/setup.sh"
-if ! command -v zip >/dev/null; then
-  sudo=()
-  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-  "${sudo[@]}" apt-get install -y -qq --no-install-recommends zip >/dev/null
-fi
+"$root/tools/setup.sh" zip
 for preset in win64 win32; do
   [ -f "build/$preset/build.ninja" ] || cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" --target plumeroll >/dev/null

@@ -1,5 +1,9 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing Plumeroll need.
+# Installs the Debian packages that building, running and testing Plumeroll need, and those
+# given as arguments (the benchmarks' and the package's own).
+#
+#   tools/setup.sh [PACKAGE...]
+#
 # Quick when everything is present. Never installs wine32: it cannot run on the build machines
 # and it makes the wine launcher pick the 32-bit loader.
 set -euo pipefail
@@ -9,6 +13,7 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   wine wine64 fonts-wine xvfb xauth
   imagemagick x11-apps
+  "$@"
 )
 
 missing=()

@@ -9,20 +9,18 @@
 # display are the test command's (tools/test-wine.sh).
 set -euo pipefail
 e2e=$(realpath "$1") program=$(realpath "$2") work=$(realpath -m "$5")
-run="$work/run"
-shots="$work/screenshots"
+run="$work/run" shots="$work/screenshots"
 rm -rf "$run" "$shots"
 mkdir -p "$run/shots" "$shots"
 cp "$program" "$3" "$4" "$run/"
 win() { winepath -w "$1" 2>/dev/null; }
 export E2E_PROGRAM="$(win "$run/plumeroll.exe")"
-export E2E_PICTURES="$(win "$run/$(basename "$3")");$(win "$run/$(basename "$4")")"
+export E2E_PICTURE="$(win "$run/$(basename "$3")")" E2E_OTHER="$(win "$run/$(basename "$4")")"
 export E2E_SHOTS="$(win "$run/shots")"
 # The desktop's exit code says nothing about the test: its report does.
 timeout 300 wine explorer /desktop=plumeroll-e2e,1024x768 "$(win "$e2e")" \
   "--gtest_output=xml:$(win "$run/report.xml")" || true
 mogrify -format png -path "$shots" "$run"/shots/*.bmp 2>/dev/null || true
-echo "e2e: screenshots in $shots: $(ls "$shots" | tr '\n' ' ')"
 [ -f "$run/report.xml" ] || { echo "e2e: no report: the journey did not run to its end" >&2; exit 1; }
 grep -o '<failure message="[^"]*"' "$run/report.xml" | sed 's/&#x0A;/\n/g; s/&quot;/"/g' || true
 grep -q '<testsuites tests="1" failures="0" disabled="0" errors="0"' "$run/report.xml"

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 
 #include "platform/Platform.h"
 #include "registry/MemoryRegistry.h"
@@ -44,25 +45,18 @@ struct FakePicture : Picture {
   Image32 image;  // no pixels: they cannot be had
 };
 
-struct Message {
-  std::string prompt;
-  int buttons;
-  std::string title;
-};
+using Message = std::tuple<std::string, int, std::string>;  // prompt, buttons, title
 
 struct FakePlatform : Platform {
   struct Form : plumeroll::Form {
     Form(const FormLayout& form_layout, FormEvents& form_events, FakePlatform& owner)
         : layout(form_layout), events(form_events), platform(owner) {
-      for (const ControlRow& row : layout.controls)
-        controls.emplace(std::pair(std::string(row.name), row.index), row);
+      for (const ControlRow& row : layout.controls) controls.emplace(row.name, row);
       platform.forms.push_back(this);
     }
     ~Form() override { std::erase(platform.forms, this); }
-    Control& operator()(std::string_view name, int index) override { return at(name, index); }
-    FakeControl& at(std::string_view name, int index = kNoIndex) {
-      return controls.at({std::string(name), index});
-    }
+    Control& operator()(std::string_view name, int) override { return at(name); }  // no arrays
+    FakeControl& at(std::string_view name) { return controls.at(std::string(name)); }
     void SetHeight(int twips) override { height = twips; }
     std::intptr_t hWnd() const override { return reinterpret_cast<std::intptr_t>(this); }
     void Show() override { shown = true; }
@@ -73,7 +67,7 @@ struct FakePlatform : Platform {
     const FormLayout& layout;
     FormEvents& events;
     FakePlatform& platform;
-    std::map<std::pair<std::string, int>, FakeControl> controls;
+    std::map<std::string, FakeControl, std::less<>> controls;
     int height = 0;
     bool shown = false, loaded = true;
   };
@@ -93,7 +87,6 @@ struct FakePlatform : Platform {
     return {};
   }
   Result<PicturePtr> LoadPicture(const std::string& path) override {
-    loaded_paths.push_back(path);
     if (!pictures.count(path)) return Failure{"LoadImageW", 2};
     return PicturePtr(pictures[path]);
   }
@@ -107,9 +100,10 @@ struct FakePlatform : Platform {
     return ansi_paths.count(path) ? ansi_paths[path] : path;
   }
 
+  // A picture of 40 x 30 pixels whose blue is the path's first character.
   void AddPicture(const std::string& path) {
     pictures[path] = std::make_shared<FakePicture>();
-    pictures[path]->image = {40, 30, std::vector<std::uint32_t>(40 * 30, 0xFF102030u)};
+    pictures[path]->image = {40, 30, std::vector(40 * 30, 0xFF102000u | std::uint8_t(path[0]))};
   }
   Form& form() { return *forms.at(0); }
 
@@ -126,7 +120,6 @@ struct FakePlatform : Platform {
   int forms_created = 0;
   std::vector<Message> messages;
   CommonDialog dialog;  // the last one shown
-  std::vector<std::string> loaded_paths;
   std::map<std::string, Image32> files;
 };
 using FakeForm = FakePlatform::Form;

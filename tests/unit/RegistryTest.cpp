@@ -21,7 +21,6 @@ TEST(RegistryTest, APathNamesItsHiveInAnyCaseAndItsUpperCasedSubKeyAfterOneSepar
       {"HKEY_CLASSES_ROOT\\.bmp", kHkeyClassesRoot, ".BMP"},
       {"Hkey_Local_Machine\\x", kHkeyLocalMachine, "X"},
       {"HKEY_USERSX\\A", kHkeyUsers, "\\A"},
-      {"HKEY_CURRENT_USER", kHkeyCurrentUser, ""},
       {" HKEY_CURRENT_USER\\x", 0, ""},
       {"HKEY_CURRENT_CONFIG\\x", 0, ""}};
   for (const auto& [path, hive, sub_key] : paths) {

@@ -79,11 +79,9 @@ inline RECT Place(HWND window) {
   ::GetWindowRect(window, &place);
   return place;
 }
-// WM_GETTEXT, which windows of other programs answer too.
 inline std::wstring Text(HWND window) {
   wchar_t text[1024] = {};
-  ::SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
-                        5000, nullptr);
+  ::GetWindowTextW(window, text, 1024);
   return text;
 }
 
