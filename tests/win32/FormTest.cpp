@@ -107,8 +107,8 @@ TEST_F(FormTest, TheTabKeyFollowsTheTableAndTheFocusLeavesWhatCannotTakeIt) {
 TEST_F(FormTest, TheEventLoopEndsWithTheMainWindowOrTheExceptionOfAHandler) {
   events.on_click = [] { throw std::runtime_error("from a handler"); };
   ::PostMessageW(Child("cmdAbout"), BM_CLICK, 0, 0);
+  ::PostMessageW(Window(*main), WM_CLOSE, 0, 0);  // waits for the loop that comes next
   EXPECT_THROW(platform.RunEventLoop(*main), std::runtime_error);
-  ::PostMessageW(Window(*main), WM_CLOSE, 0, 0);
   platform.RunEventLoop(*main);
   EXPECT_EQ(main->hWnd(), 0);
 }
