@@ -20,7 +20,6 @@ void Key(WORD key, wchar_t character = 0) {
   press[0].ki = {key, character, static_cast<DWORD>(character ? KEYEVENTF_UNICODE : 0), 0, 0};
   press[1].ki = {key, character, press[0].ki.dwFlags | KEYEVENTF_KEYUP, 0, 0};
   ::SendInput(2, press, sizeof(INPUT));
-  std::this_thread::sleep_for(100ms);
 }
 // Clicks a button as accessibility tools do, once its window is the active one.
 void Click(HWND button) {
