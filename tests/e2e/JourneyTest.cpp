@@ -112,12 +112,15 @@ TEST(Journey, FromNothingToAPictureResizedAndRemovedThenABrokenStart) {
 
   Click(button(L"Changer le fond"));
   Shot(main, "expanded-placeholder");
-  for (const std::string& picture : {second, first}) {  // the box shows the latest one
+  // Cancelled first, which says nothing; then two pictures, the box showing the latest.
+  for (const std::string& picture : {std::string(), second, first}) {
     Click(button(L"Charger l'image"));
     const HWND open = Window(L"Choisissez le fond pour la Toolbar =)");
     WaitFor([&] { return ::GetForegroundWindow() == open; });
     for (const wchar_t c : win32::Utf8ToWide(picture)) Key(0, c);
-    Key(VK_RETURN);
+    Key(picture.empty() ? VK_ESCAPE : VK_RETURN);
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(open); }));
+    if (picture.empty()) continue;
     EXPECT_TRUE(Message(L"Mouuuw"));
     EXPECT_TRUE(WaitFor([&] {
       return LooksAlike(Screen(Place(image)),
