@@ -74,7 +74,6 @@ struct FakePlatform : Platform {
 
   std::unique_ptr<plumeroll::Form> CreateForm(const FormLayout& layout,
                                               FormEvents& events) override {
-    ++forms_created;
     return std::make_unique<Form>(layout, events, *this);
   }
   void RunEventLoop(plumeroll::Form&) override { event_loop(); }
@@ -117,7 +116,6 @@ struct FakePlatform : Platform {
 
   // What happened.
   std::vector<Form*> forms;  // those that exist, in the order they were created
-  int forms_created = 0;
   std::vector<Message> messages;
   CommonDialog dialog;  // the last one shown
   std::map<std::string, Image32> files;

@@ -27,8 +27,8 @@ TEST(RegistryTest, APathNamesItsHiveInAnyCaseAndItsUpperCasedSubKeyAfterOneSepar
     EXPECT_EQ(ops.ValuePath(path), hive) << path;
     EXPECT_EQ(ops.StringPath(hive, path), sub_key) << path;
   }
-  EXPECT_EQ(ops.StringPath(kHkeyLocalMachine, "HKEY_CURRENT_USER\\Software"), "OFTWARE")
-      << "the handle, not the path, names the hive";
+  // The handle, not the path, names the hive.
+  EXPECT_EQ(ops.StringPath(kHkeyLocalMachine, "HKEY_CURRENT_USER\\Software"), "OFTWARE");
 }
 
 TEST(RegistryTest, EachOperationMakesItsCallsInTheAnsiCodePageAndClosesWhatItOpenedOnce) {

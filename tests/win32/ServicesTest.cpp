@@ -24,16 +24,13 @@ namespace {
 const fs::path kCorpus = win32::Utf8ToWide(PLUMEROLL_BMPSUITE);
 
 TEST(LoadPicture, EveryCorpusFileLoadsOrIsRefusedCleanlyAndTheGoodOnesAllLoad) {
-  int files = 0;
   for (const fs::path& folder : {kCorpus / "g", kCorpus / "q", kCorpus / "b", kCorpus / "x"}) {
     for (const auto& entry : fs::directory_iterator(folder)) {
-      ++files;
       const std::optional<Image32> pixels = Pixels(entry);
       EXPECT_TRUE(pixels || folder != kCorpus / "g") << "refused: " << Utf8(entry);
       EXPECT_TRUE(!pixels || pixels->pixels.size() == 1u * pixels->width * pixels->height);
     }
   }
-  EXPECT_GT(files, 90) << "the corpus is at " << Utf8(kCorpus);
   EXPECT_FALSE(Pixels(kCorpus / "missing.bmp"));
 }
 
