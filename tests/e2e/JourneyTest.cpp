@@ -132,8 +132,9 @@ TEST(Journey, FromNothingToAPictureResizedAndRemovedThenABrokenStart) {
 
   Click(button(L"Changer la taille"));
   EXPECT_TRUE(Message(L"Yup"));
-  EXPECT_EQ(registry.ReadKeyValue(kToolbarKey, "BackBitmap"),
-            first.substr(0, first.rfind('\\')) + "\\resized.bmp");  // beside the program
+  const std::string resized = first.substr(0, first.rfind('\\')) + "\\resized.bmp";
+  EXPECT_EQ(registry.ReadKeyValue(kToolbarKey, "BackBitmap"), resized);  // beside the program
+  EXPECT_EQ(Pixels(win32::Utf8ToWide(resized)).value_or(Image32{}).width, 1024);
 
   ::SendMessageW(::FindWindowExW(main, nullptr, L"Edit", nullptr), WM_SETTEXT, 0,
                  reinterpret_cast<LPARAM>(L"x"));  // the width
