@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "bench/win32/Clock.h"
 #include "bench/win32/LargePicture.h"
 #include "platform/Win32Platform.h"
 
@@ -16,20 +17,12 @@ namespace {
 
 using namespace plumeroll;
 
-double Now() {
-  LARGE_INTEGER counter;
-  LARGE_INTEGER frequency;
-  QueryPerformanceCounter(&counter);
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
 // The main window's image box, alone on a window.
 constexpr ControlRow kRows[] = {
     {"imgCurrent", kNoIndex, ControlKind::ImageBox, "", 120, 480, 4455, 735, kNoTab, true, true},
 };
-constexpr FormLayout kLayout{"frmPaint", "Plumeroll bench: paint", BorderStyle::FixedSingle,
-                             4710, 1500, 0, kRows};
+constexpr FormLayout kLayout{
+    "frmPaint", "Plumeroll bench: paint", BorderStyle::FixedSingle, 4710, 1500, 0, kRows};
 
 struct NoEvents : FormEvents {
   void Click(std::string_view, int) override {}

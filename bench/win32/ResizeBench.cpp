@@ -13,20 +13,13 @@
 #include <cstdlib>
 #include <vector>
 
+#include "bench/win32/Clock.h"
 #include "platform/Resample.h"
 #include "platform/Win32Platform.h"
 
 namespace {
 
 using namespace plumeroll;
-
-double Now() {
-  LARGE_INTEGER counter;
-  LARGE_INTEGER frequency;
-  QueryPerformanceCounter(&counter);
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());

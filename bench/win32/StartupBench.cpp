@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/win32/Clock.h"
 #include "bench/win32/EmptyWindow.h"
 #include "bench/win32/LargePicture.h"
 
@@ -65,14 +66,6 @@ HWND FindShownWindow(DWORD process_id, const std::wstring& caption) {
   return search.found;
 }
 
-double Now() {
-  LARGE_INTEGER counter;
-  LARGE_INTEGER frequency;
-  QueryPerformanceCounter(&counter);
-  QueryPerformanceFrequency(&frequency);
-  return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
-
 // One start: the time until the window is shown and idle, in milliseconds; negative on failure.
 double TimeOneStart(const Target& target) {
   std::wstring directory = target.exe.substr(0, target.exe.find_last_of(L"\\/"));
@@ -113,11 +106,11 @@ bool RegisterBackground(const std::wstring& path) {
   if (RegCreateKeyW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer\\Toolbar", &key)) {
     return false;
   }
-  const LONG status =
-      path.empty() ? RegDeleteValueW(key, L"BackBitmap")
-                   : RegSetValueExW(key, L"BackBitmap", 0, REG_SZ,
-                                    reinterpret_cast<const BYTE*>(path.c_str()),
-                                    static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
+  const LONG status = path.empty()
+                          ? RegDeleteValueW(key, L"BackBitmap")
+                          : RegSetValueExW(key, L"BackBitmap", 0, REG_SZ,
+                                           reinterpret_cast<const BYTE*>(path.c_str()),
+                                           static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
   RegCloseKey(key);
   return status == ERROR_SUCCESS || (path.empty() && status == ERROR_FILE_NOT_FOUND);
 }
