@@ -14,6 +14,7 @@ after the code has changed is reported rather than silently skipped.
 """
 import argparse
 import os
+import shutil
 import subprocess
 import sys
 import time
@@ -215,8 +216,10 @@ def build():
 
 
 def prepare(revision):
-    if SRC.exists():
+    if SRC.exists():  # what an earlier run left, even one stopped half-way
         run(["git", "worktree", "remove", "--force", str(SRC)], cwd=ROOT)
+        shutil.rmtree(SRC, ignore_errors=True)
+        run(["git", "worktree", "prune"], cwd=ROOT)
     WORK.mkdir(parents=True, exist_ok=True)
     # The tests find the picture corpus beside the checkout, as they do beside the repository.
     if not (WORK / "shared").exists():
