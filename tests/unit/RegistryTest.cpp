@@ -58,5 +58,19 @@ TEST(RegistryTest, EachOperationMakesItsCallsInTheAnsiCodePageAndClosesWhatItOpe
                "RegOpenKeyA " + toolbar + "\\MISSING"}));  // failed: none to close
 }
 
+// A failing enumeration call (here a name longer than any buffer, which only the in-memory
+// registry allows) still lists its entry, as the untouched buffer gives it, then ends the
+// listing: it would fail again at every index.
+TEST(RegistryTest, AListingEndsAtItsFirstFailingEntry) {
+  RecordingRegistry reg;
+  RegistryOperations ops(reg);
+  for (const std::string& name : {std::string(40000, 'A'), std::string("B")}) {
+    ops.WriteKeyValue(kToolbar + ("\\" + name), "v", "v");
+    ops.WriteKeyValue(kToolbar, name, "v");
+  }
+  EXPECT_EQ(ops.ReadSubFolders(kToolbar), Strings{""});
+  EXPECT_EQ(ops.ReadKeyListValue(kToolbar), Strings{""});
+}
+
 }  // namespace
 }  // namespace plumeroll::testing

@@ -2,6 +2,7 @@
 // texts, messages) and what lands in the registry and on disk.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <set>
 
 #include "mainwindow/frmIE.h"
@@ -74,9 +75,7 @@ struct Scene {
 };
 
 TEST(MainWindowTest, ChoosingOrRemovingChangesTheRegistryAndTheDisplayOrSaysWhyNot) {
-  const struct {
-    const char *button, *registered, *chosen, *refused, *message, *back_bitmap, *original, *shown;
-  } cases[] = {
+  const std::array<const char*, 8> cases[] = {
       {"cmdFile", kA, "", "", "", kA, kA, kA},  // cancelled
       {"cmdFile", kA, kB, "", "Mouuuw", kB, kB, kB},
       {"cmdFile", kA, "C:\\x.bmp", "", "Image illisible", kA, kA, kA},
@@ -90,15 +89,16 @@ TEST(MainWindowTest, ChoosingOrRemovingChangesTheRegistryAndTheDisplayOrSaysWhyN
       {"cmdFuck", kA, "", "RegDeleteValueA BackBitmapOriginal", "Registre protégé", "", kA,
        kRemoved},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.button) + " " + c.chosen + " " + c.refused);
-    Scene scene(c.registered, c.registered, c.refused);
-    scene.platform.chosen_file = c.chosen;
-    scene.form().Click(c.button);
-    EXPECT_EQ(scene.Messages(), c.message);
-    EXPECT_EQ(scene.Value("BackBitmap"), c.back_bitmap);
-    EXPECT_EQ(scene.Value("BackBitmapOriginal"), c.original);
-    EXPECT_EQ(scene.Shown(), c.shown);
+  for (const auto& [button, registered, chosen, refused, message, back_bitmap, original, shown] :
+       cases) {
+    SCOPED_TRACE(std::string(button) + " " + chosen + " " + refused);
+    Scene scene(registered, registered, refused);
+    scene.platform.chosen_file = chosen;
+    scene.form().Click(button);
+    EXPECT_EQ(scene.Messages(), message);
+    EXPECT_EQ(scene.Value("BackBitmap"), back_bitmap);
+    EXPECT_EQ(scene.Value("BackBitmapOriginal"), original);
+    EXPECT_EQ(scene.Shown(), shown);
   }
   // The Open dialog: in the program's folder, for bitmaps, for files that exist.
   Scene scene("", "");
@@ -110,15 +110,15 @@ TEST(MainWindowTest, ChoosingOrRemovingChangesTheRegistryAndTheDisplayOrSaysWhyN
 }
 
 TEST(MainWindowTest, ResizingStretchesTheChosenPictureAfterItsChecksInTheirOrder) {
-  // trouble: a registry call refused, "unwritable", "no memory", "short folder", "unfit folder"
-  const struct {
-    const char *width, *height, *original, *trouble, *message, *back_bitmap;
-    const char* saved;  // resized.bmp: where, its size, and the picture it was stretched from
-  } cases[] = {
+  // Width, height, BackBitmapOriginal, trouble (a registry call refused, "unwritable", "no
+  // memory", "short folder", "unfit folder"), message, BackBitmap, and resized.bmp: where, its
+  // size and the picture it was stretched from.
+  const std::array<const char*, 7> cases[] = {
       {"1024", "150", kA, "", "Yup", kResized, "C:\\P\\resized.bmp 1024x150 of A"},
       {"9999", "1", kA, "", "Yup", kResized, "C:\\P\\resized.bmp 9999x1 of A"},
       {"abc", "", "", "", "Humpf", kB, ""},
       {"12a", "150", kA, "", "Grompf", kB, ""},
+      {"1024", "", kA, "", "Grompf", kB, ""},
       {"0", "150", kA, "", "Taille impossible", kB, ""},
       {"10.5", "150", kA, "", "Taille impossible", kB, ""},
       {"1024", "9e99", kA, "", "Taille impossible", kB, ""},
@@ -130,28 +130,28 @@ TEST(MainWindowTest, ResizingStretchesTheChosenPictureAfterItsChecksInTheirOrder
       {"8", "6", kA, "unfit folder", "Chemin impossible", kB, ""},
       {"30", "7", kA, "RegSetValueExA", "Registre protégé", kB, "C:\\P\\resized.bmp 30x7 of A"},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.width) + " x " + c.height + " from " + c.original);
-    const std::string trouble = c.trouble;
-    Scene scene(kB, c.original, trouble.starts_with("Reg") ? c.trouble : "");
-    scene.platform.save_fails = trouble == "unwritable";
-    if (trouble == "no memory") scene.platform.pictures[kA]->image.pixels.clear();
-    if (trouble.ends_with("folder")) {
+  for (const auto& [width, height, original, trouble, message, back_bitmap, saved] : cases) {
+    SCOPED_TRACE(std::string(width) + " x " + height + " from " + original);
+    Scene scene(kB, original, std::string_view(trouble).starts_with("Reg") ? trouble : "");
+    const std::string_view problem = trouble;
+    scene.platform.save_fails = problem == "unwritable";
+    if (problem == "no memory") scene.platform.pictures[kA]->image.pixels.clear();
+    if (problem.ends_with("folder")) {
       scene.platform.ansi_paths["C:\\P"] =
-          trouble == "short folder" ? "C:\\PROGRA~1" : std::optional<std::string>();
+          problem == "short folder" ? "C:\\PROGRA~1" : std::optional<std::string>();
     }
-    scene.form().at("txtWidth").text = c.width;
-    scene.form().at("txtHeight").text = c.height;
+    scene.form().at("txtWidth").text = width;
+    scene.form().at("txtHeight").text = height;
     scene.form().Click("cmdSize");
-    EXPECT_EQ(scene.Messages(), c.message);
-    EXPECT_EQ(scene.Value("BackBitmap"), c.back_bitmap);
-    EXPECT_EQ(scene.Value("BackBitmapOriginal"), c.original) << "left as it was";
+    EXPECT_EQ(scene.Messages(), message);
+    EXPECT_EQ(scene.Value("BackBitmap"), back_bitmap);
+    EXPECT_EQ(scene.Value("BackBitmapOriginal"), original) << "left as it was";
     EXPECT_EQ(scene.Shown(), kB) << "the display keeps what it showed";
-    std::string saved;
+    std::string written;
     for (const auto& [path, image] : scene.platform.files)
-      saved += path + " " + std::to_string(image.width) + "x" + std::to_string(image.height) +
-               " of " + static_cast<char>(image.pixels.at(0));
-    EXPECT_EQ(saved, c.saved);
+      written += path + " " + std::to_string(image.width) + "x" + std::to_string(image.height) +
+                 " of " + static_cast<char>(image.pixels.at(0));
+    EXPECT_EQ(written, saved);
   }
 }
 

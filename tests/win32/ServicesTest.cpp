@@ -95,12 +95,8 @@ TEST(AnsiSafePath, GivesThePathOrItsShortFormThatTheAnsiCodePageHolds) {
 // The code pages are given explicitly: the system's ANSI code page may be single-byte,
 // double-byte or UTF-8, whatever the machine that runs the tests uses.
 TEST(CodePageConversion, GivesTheCodePagesOwnBytesAndNeverALookAlike) {
-  const struct {
-    UINT code_page;
-    const char* text;   // UTF-8
-    std::string bytes;  // in the code page
-    bool fits;          // the code page holds the text
-  } cases[] = {
+  // The code page, a UTF-8 text, its bytes in the code page, whether the code page holds it.
+  const std::tuple<UINT, const char*, std::string, bool> cases[] = {
       {1252, "Caf\xC3\xA9 No\xC3\xABl", "Caf\xE9 No\xEBl", true},  // "Café Noël"
       {1252, "\xC4\x81\xD0\x96", "??", false},  // "āЖ": no best fit, no look-alike "a"
       {932, "\xE6\x97\xA5\xE6\x9C\xAC", "\x93\xFA\x96\x7B", true},  // "日本" in Shift-JIS
@@ -110,11 +106,11 @@ TEST(CodePageConversion, GivesTheCodePagesOwnBytesAndNeverALookAlike) {
       {CP_UTF8, "\xC3\xA9\xE6\x97\xA5", "\xC3\xA9\xE6\x97\xA5", true},  // "é日"
       {CP_UTF7, "\xC3\xA9", "+AOk-", true},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(std::to_string(c.code_page) + " " + c.text);
-    EXPECT_EQ(win32::Utf8ToCodePage(c.text, c.code_page), c.bytes);
-    EXPECT_EQ(win32::FitsCodePage(win32::Utf8ToWide(c.text), c.code_page), c.fits);
-    EXPECT_EQ(win32::CodePageToUtf8(c.bytes, c.code_page) == c.text, c.fits);  // back again
+  for (const auto& [code_page, text, bytes, fits] : cases) {
+    SCOPED_TRACE(std::to_string(code_page) + " " + text);
+    EXPECT_EQ(win32::Utf8ToCodePage(text, code_page), bytes);
+    EXPECT_EQ(win32::FitsCodePage(win32::Utf8ToWide(text), code_page), fits);
+    EXPECT_EQ(win32::CodePageToUtf8(bytes, code_page) == text, fits);  // back again
   }
 }
 
