@@ -32,7 +32,7 @@ void Put32(std::uint8_t* at, std::uint32_t value) {
 Result<void> WriteBmp24(const Image32& image, ByteSink& out) {
   const int width = image.width;
   const int height = image.height;
-  const std::uint64_t stride = BmpRowStride24(width);
+  const std::uint64_t stride = BmpRowStride(width, 3);
   const std::uint64_t pixels_size = stride * static_cast<std::uint64_t>(height);
   const std::uint64_t file_size = kFileHeaderSize + kInfoHeaderSize + pixels_size;
   // The file size is a 32-bit field.

@@ -19,9 +19,9 @@ class ByteSink {
   ~ByteSink() = default;
 };
 
-// Bytes of one 24-bit row, rounded up to a multiple of 4.
-constexpr std::uint64_t BmpRowStride24(int width) {
-  return (static_cast<std::uint64_t>(width) * 3 + 3) & ~std::uint64_t{3};
+// Bytes of one row of a bitmap file, rounded up to a multiple of 4.
+constexpr std::uint64_t BmpRowStride(int width, int bytes_per_pixel) {
+  return (static_cast<std::uint64_t>(width) * bytes_per_pixel + 3) & ~std::uint64_t{3};
 }
 
 // Writes the whole file, a row at a time (no copy of the image is made). Fails, naming

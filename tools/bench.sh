@@ -18,7 +18,7 @@ build() {
 # 4000 x 3000 picture made for the purpose, to 1024 x 150 and to 9999 x 9999:
 # - natively, with the portable reader, against ImageMagick, libvips and Pillow doing the same,
 #   each run a child process: wall time, CPU time and peak memory, with the ratios;
-# - under Wine, as the program does it: the system's bitmap loader, the resampler, the save of
+# - under Wine, as the program does it: its reading of the picture, the resampler, the save of
 #   resized.bmp, phase by phase.
 resize() {
   build plumeroll_bench

@@ -1,5 +1,5 @@
-// The resize as the program does it, under Windows: the picture from the system's bitmap loader
-// and its pixels read out of GDI, stretched by the resampler, saved as the program saves
+// The resize as the program does it, under Windows: the picture's pixels as the program loads
+// them (the input, a plain 24-bit file, is read straight from the file), stretched by the resampler, saved as the program saves
 // resized.bmp. Prints the phases (read, stretch, write) and the whole of each run, and the
 // process's peak working set.
 //
@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
   PROCESS_MEMORY_COUNTERS memory{};
   GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
   std::printf("resize to %dx%d, %d runs, milliseconds (median, min)\n", width, height, runs);
-  const char* names[] = {"read (LoadImageW + GetDIBits)", "stretch", "write (resized.bmp)",
+  const char* names[] = {"read (LoadBitmapFile, Pixels)", "stretch", "write (resized.bmp)",
                          "whole"};
   for (int phase = 0; phase < 4; ++phase) {
     std::printf("  %-30s %8.1f %8.1f\n", names[phase], Median(phases[phase]),

@@ -40,7 +40,10 @@ Image32 Screen(const RECT& place) {
     const win32::SelectGuard selected(memory.get(), bitmap.get());
     ::BitBlt(memory.get(), 0, 0, width, height, screen.get(), place.left, place.top, SRCCOPY);
   }
-  return win32::Win32Picture(std::move(bitmap), width, height).Pixels().value();
+  Image32 image{width, height, std::vector<std::uint32_t>(std::size_t(width) * height)};
+  BITMAPINFO info = win32::TopDown32BitInfo(width, height);
+  ::GetDIBits(memory.get(), bitmap.get(), 0, height, image.pixels.data(), &info, DIB_RGB_COLORS);
+  return image;
 }
 
 void Shot(HWND window, const char* name) {

@@ -23,14 +23,43 @@ namespace {
 // The BMP corpus, as the build gives it (a Windows path under Wine).
 const fs::path kCorpus = win32::Utf8ToWide(PLUMEROLL_BMPSUITE);
 
+// A picture's pixels, whole and as the image box shows it at 7 x 5 (from bands of a few rows,
+// the last one shorter); none where they cannot be had.
+using Colours = std::vector<std::uint32_t>;
+std::pair<Colours, Colours> WholeAndShown(const PicturePtr& picture) {
+  const Result<Image32> whole = picture->Pixels();
+  const Result<Image32> shown = static_cast<const win32::Win32Picture&>(*picture).Scaled(7, 5);
+  return {whole ? whole.value().pixels : Colours{}, shown ? shown.value().pixels : Colours{}};
+}
+
+// A plain file, which the program reads itself, reads as the system's loader reads it; cut
+// short, it is the system loader's to read or refuse.
 TEST(LoadPicture, EveryCorpusFileLoadsOrIsRefusedCleanlyAndTheGoodOnesAllLoad) {
+  ScratchFolder scratch;
+  int plain_files = 0;
   for (const fs::path& folder : {kCorpus / "g", kCorpus / "q", kCorpus / "b", kCorpus / "x"}) {
     for (const auto& entry : fs::directory_iterator(folder)) {
       const std::optional<Image32> pixels = Pixels(entry);
       EXPECT_TRUE(pixels || folder != kCorpus / "g") << "refused: " << Utf8(entry);
       EXPECT_TRUE(!pixels || pixels->pixels.size() == 1u * pixels->width * pixels->height);
+      const PicturePtr plain = win32::OpenPlainBitmapFile(entry.path());
+      if (!plain) continue;
+      ++plain_files;
+      const Result<PicturePtr> loaded = win32::LoadWithSystemLoader(entry.path());
+      ASSERT_TRUE(loaded) << Utf8(entry);
+      EXPECT_EQ(WholeAndShown(plain), WholeAndShown(loaded.value())) << Utf8(entry);
+      EXPECT_EQ(WholeAndShown(plain).second.size(), 35u) << Utf8(entry);
+      const std::string bytes = ReadBytes(entry);
+      WriteBytes(scratch / "cut.bmp", bytes.substr(0, bytes.size() - 1));
+      const Result<PicturePtr> cut = win32::LoadBitmapFile(scratch / "cut.bmp");
+      const Result<PicturePtr> cut_loaded = win32::LoadWithSystemLoader(scratch / "cut.bmp");
+      ASSERT_EQ(bool(cut), bool(cut_loaded)) << Utf8(entry);
+      if (cut) {
+        EXPECT_EQ(WholeAndShown(cut.value()), WholeAndShown(cut_loaded.value()));
+      }
     }
   }
+  EXPECT_GE(plain_files, 6);
   EXPECT_FALSE(Pixels(kCorpus / "missing.bmp"));
 }
 
