@@ -62,8 +62,8 @@ FAULTS = [
      "registry texts sent as UTF-8 instead of the ANSI code page"),
     # platform/: portable
     ("bmp-padding", "platform/Bmp.h",
-     "return (static_cast<std::uint64_t>(width) * 3 + 3) & ~std::uint64_t{3};",
-     "return static_cast<std::uint64_t>(width) * 3;",
+     "return (static_cast<std::uint64_t>(width) * bytes_per_pixel + 3) & ~std::uint64_t{3};",
+     "return static_cast<std::uint64_t>(width) * bytes_per_pixel;",
      "BMP rows not padded to 4 bytes"),
     ("bmp-row-order", "platform/Bmp.cpp",
      "for (int y = height - 1; y >= 0; --y) {", "for (int y = 0; y < height; ++y) {",
