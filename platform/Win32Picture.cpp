@@ -254,8 +254,8 @@ std::shared_ptr<const Win32Picture> OpenPlainBitmapFile(const std::wstring& path
   const int bytes_per_pixel = info.biBitCount / 8;
   const std::uint64_t pixels_size =
       BmpRowStride(info.biWidth, bytes_per_pixel) * static_cast<std::uint64_t>(info.biHeight);
-  // A file cut short is the system loader's to judge; so is one whose pixels a band could not
-  // hold in memory.
+  // A file cut short is the system loader's to judge; so is one of over 2 GB of pixels, more
+  // than one read of a band may have to take.
   if (pixels_size > 0x7FFFFFFF ||
       static_cast<std::uint64_t>(file_size.QuadPart) < file_header.bfOffBits + pixels_size) {
     return nullptr;
