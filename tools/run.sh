@@ -1,15 +1,22 @@
 #!/usr/bin/env bash
-# Runs Plumeroll: installs what is missing, builds the x86_64 program and starts it under Wine,
-# in a private Wine prefix inside the build folder (set WINEPREFIX to use another). Without a
-# display it runs on a virtual one and saves screenshots of the screen every few seconds.
+# Runs Plumeroll: installs what is missing, builds the program and starts it under Wine, in a
+# private Wine prefix inside the build folder (set WINEPREFIX to use another). Without a display
+# it runs on a virtual one and saves screenshots of the screen every few seconds.
+#
+#   tools/run.sh [win64|win32]     the x86_64 program (default) or the i686 one
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+preset=${1:-win64}
+case "$preset" in
+  win64 | win32) ;;
+  *) echo "usage: $0 [win64|win32]" >&2; exit 2 ;;
+esac
 
 "$root/tools/setup.sh"
-"$root/tools/build.sh" win64
+"$root/tools/build.sh" "$preset"
 source "$root/tools/wine-env.sh"
-program="$root/build/win64/app/plumeroll.exe"
+program="$root/build/$preset/app/plumeroll.exe"
 
 if [ -n "${DISPLAY:-}" ]; then
   wine_prefix_up
@@ -19,7 +26,7 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 
 # No display: a virtual one, with screenshots until the program is closed or a minute passes.
-shots="$root/build/screenshots/run"
+shots="$root/build/screenshots/run-$preset"
 mkdir -p "$shots"
 export PLUMEROLL_SHOTS="$shots" PLUMEROLL_PROGRAM="$program"
 exec xvfb-run -a -s "-screen 0 800x600x24" bash -c '

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs every test: installs what is missing, builds native, win64 and win32, runs the native
-# tests, then the Windows tests under Wine on a virtual X display.
+# tests, then the Windows tests of both programs under Wine on a virtual X display.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -19,9 +19,6 @@ prefix=$!
 echo "== Native tests (AddressSanitizer, UndefinedBehaviorSanitizer)"
 ctest --preset native
 
-echo "== The i686 program's imports (the x86_64 one's run with the Windows tests)"
-ctest --preset win32
-
 wait "$prefix" || { cat build/wineprefix.log; exit 1; }
-echo "== Windows tests under Wine"
+echo "== Windows tests under Wine: the x86_64 program, then the i686 one"
 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$root/tools/test-wine.sh"
