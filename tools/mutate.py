@@ -237,7 +237,8 @@ FAULTS = [
      "a size box clicked into that does not select its text"),
     # What leaves the program.
     ("shell-verb", "registry/Win32Registry.cpp",
-     "reinterpret_cast<HWND>(hwnd), lpOperation, lpFile", 'reinterpret_cast<HWND>(hwnd), "edit", lpFile',
+     "reinterpret_cast<HWND>(hwnd), lpOperation, lpFile",
+     'reinterpret_cast<HWND>(hwnd), lpOperation ? lpOperation : "edit", lpFile',
      "the links asking the shell to edit their target"),
     ("dialog-flags", "platform/Win32Platform.cpp",
      "settings.Flags = dialog.Flags | OFN_HIDEREADONLY | OFN_EXPLORER;",
@@ -268,7 +269,7 @@ FAULTS = [
     ("shift-tab", "platform/Win32Focus.cpp", "wparam ? TRUE : FALSE", "FALSE",
      "Shift+Tab moving forward on Windows"),
     ("focus-forgotten", "platform/Win32Focus.cpp", "saved_focus_ = ControlOf(focus) ? focus : nullptr;",
-     "saved_focus_ = nullptr;", "the focus not given back after a message box"),
+     "saved_focus_ = ControlOf(focus) ? nullptr : focus;", "the focus not given back after a message box"),
 ]
 
 LAYERS = [
