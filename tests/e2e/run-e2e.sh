@@ -2,21 +2,20 @@
 # Runs the user's journey: plumeroll_e2e drives plumeroll.exe inside Wine's virtual desktop, so
 # that both share one desktop and the screenshots show the drawn title bars and frames.
 #
-#   run-e2e.sh E2E_EXE PLUMEROLL_EXE PICTURE OTHER_PICTURE WORK_DIR
+#   run-e2e.sh E2E_EXE PLUMEROLL_EXE WORK_DIR
 #
-# The program runs from a copy in WORK_DIR/run, beside the pictures to choose (it writes
-# resized.bmp there). The screenshots end up as PNG in WORK_DIR/screenshots. Wine's prefix and
-# display are the test command's (tools/test-wine.sh).
+# The program runs from a copy in WORK_DIR/run, where the journey writes the pictures it chooses
+# and where the program writes resized.bmp. The screenshots end up as PNG in
+# WORK_DIR/screenshots. Wine's prefix and display are the test command's (tools/test-wine.sh).
 set -euo pipefail
-e2e=$(realpath "$1") program=$(realpath "$2") work=$(realpath -m "$5")
+e2e=$(realpath "$1") program=$(realpath "$2") work=$(realpath -m "$3")
 run="$work/run" shots="$work/screenshots"
 rm -rf "$run" "$shots"
 mkdir -p "$run/shots" "$shots"
-cp "$program" "$3" "$4" "$run/"
+cp "$program" "$run/"
 win() { winepath -w "$1" 2>/dev/null; }
-export E2E_PROGRAM="$(win "$run/plumeroll.exe")"
-export E2E_PICTURE="$(win "$run/$(basename "$3")")" E2E_OTHER="$(win "$run/$(basename "$4")")"
-export E2E_SHOTS="$(win "$run/shots")"
+export E2E_PROGRAM="$(win "$run/plumeroll.exe")" E2E_SHOTS="$(win "$run/shots")"
+export E2E_LINKS="$(win "$run")\\links.txt"
 # The desktop's exit code says nothing about the test: its report does.
 timeout 300 wine explorer /desktop=plumeroll-e2e,1024x768 "$(win "$e2e")" \
   "--gtest_output=xml:$(win "$run/report.xml")" || true

@@ -11,6 +11,7 @@
 
 #include "mainwindow/frmIE.h"
 #include "platform/DrawingSurface.h"
+#include "platform/Win32Picture.h"
 #include "platform/Win32Platform.h"
 #include "platform/Win32Text.h"
 #include "registry/Win32Registry.h"
@@ -19,6 +20,17 @@
 
 namespace plumeroll::testing {
 namespace {
+
+std::string Utf8(const fs::path& path) {
+  return win32::WideToUtf8(path.wstring());
+}
+
+// A picture file as the program loads it: its pixels, or none when they cannot be had.
+std::optional<Image32> Pixels(const fs::path& path) {
+  const Result<PicturePtr> picture = win32::LoadBitmapFile(path.wstring());
+  Result<Image32> pixels = picture ? picture.value()->Pixels() : picture.failure();
+  return pixels ? std::optional(std::move(pixels.value())) : std::nullopt;
+}
 
 // The BMP corpus, as the build gives it (a Windows path under Wine).
 const fs::path kCorpus = win32::Utf8ToWide(PLUMEROLL_BMPSUITE);

@@ -1,30 +1,30 @@
-// What the tests on the real platform share (the win32 layer and the end-to-end journey): files,
-// pictures and a scratch folder; windows' texts, styles and places.
+// What the tests on the real platform share (the win32 layer and the end-to-end journey), written
+// with the system's own functions only, so that what they read is not read by the program's
+// code: files, pictures and a scratch folder; windows' texts and places; the screen; and the
+// toolbar key, put back as it was.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <optional>
+#include <string>
 #include <thread>
-
-#include "platform/Win32Handles.h"
-#include "platform/Win32Picture.h"
-#include "platform/Win32Text.h"
+#include <tuple>
+#include <vector>
 
 namespace plumeroll::testing {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-inline std::string Utf8(const fs::path& path) {
-  return win32::WideToUtf8(path.wstring());
-}
+using Size = std::pair<int, int>;
+using Box = std::tuple<int, int, int, int>;
 
 inline std::string ReadBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -33,13 +33,6 @@ inline std::string ReadBytes(const fs::path& path) {
 
 inline void WriteBytes(const fs::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
-}
-
-// A picture file as the program loads it: its pixels, or none when they cannot be had.
-inline std::optional<Image32> Pixels(const fs::path& path) {
-  const Result<PicturePtr> picture = win32::LoadBitmapFile(path.wstring());
-  Result<Image32> pixels = picture ? picture.value()->Pixels() : picture.failure();
-  return pixels ? std::optional(std::move(pixels.value())) : std::nullopt;
 }
 
 // A fresh, empty folder, removed when it goes.
@@ -71,18 +64,157 @@ auto WaitFor(Probe probe) {
   }
 }
 
-inline int Dpi(int axis) {
-  return ::GetDeviceCaps(win32::WindowDc(nullptr).get(), axis);
+// Twips as pixels of the screen along an axis (LOGPIXELSX or LOGPIXELSY), to the nearest one.
+inline int Pixels(int twips, int axis) {
+  const HDC screen = ::GetDC(nullptr);
+  const int dpi = ::GetDeviceCaps(screen, axis);
+  ::ReleaseDC(nullptr, screen);
+  return (twips * dpi + 720) / 1440;
 }
 inline RECT Place(HWND window) {
   RECT place{};
   ::GetWindowRect(window, &place);
   return place;
 }
+// Asked of the window itself, as another program's control knows its text and the system not.
 inline std::wstring Text(HWND window) {
   wchar_t text[1024] = {};
-  ::GetWindowTextW(window, text, 1024);
+  ::SendMessageW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
   return text;
 }
+
+// A picture as 0xRRGGBB colours, top row first.
+struct Bitmap {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> rgb;
+  bool operator==(const Bitmap&) const = default;
+};
+
+// A 24-bit bottom-up bitmap file, as every reader takes it.
+inline std::string BmpFile(const Bitmap& picture) {
+  const int stride = (picture.width * 3 + 3) / 4 * 4;
+  const auto put = [](std::string& to, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) to += static_cast<char>(value >> (8 * i));
+  };
+  std::string file = "BM";
+  put(file, 54 + stride * picture.height, 4);
+  put(file, 0, 4);
+  put(file, 54, 4);
+  for (const auto& [value, bytes] : {std::pair{40, 4}, {picture.width, 4}, {picture.height, 4},
+                                    {1, 2}, {24, 2}, {0, 24}}) {
+    put(file, static_cast<std::uint32_t>(value), bytes);
+  }
+  for (int y = picture.height - 1; y >= 0; --y) {
+    for (int x = 0; x < picture.width; ++x) put(file, picture.rgb[y * picture.width + x], 3);
+    file.append(stride - picture.width * 3, '\0');
+  }
+  return file;
+}
+
+// The pixels of a 24-bit bottom-up bitmap file, or nothing for any other.
+inline std::optional<Bitmap> ReadBmp(const fs::path& path) {
+  const std::string file = ReadBytes(path);
+  const auto get = [&](std::size_t at) {
+    return std::uint32_t(std::uint8_t(file[at])) | std::uint32_t(std::uint8_t(file[at + 1])) << 8 |
+           std::uint32_t(std::uint8_t(file[at + 2])) << 16 |
+           std::uint32_t(std::uint8_t(file[at + 3])) << 24;
+  };
+  if (file.size() < 54 || file.compare(0, 2, "BM") != 0 || (get(28) & 0xFFFF) != 24) return {};
+  Bitmap picture{static_cast<int>(get(18)), static_cast<int>(get(22)), {}};
+  const std::size_t stride = (picture.width * 3 + 3) / 4 * 4, offset = get(10);
+  if (picture.height <= 0 || file.size() < offset + stride * picture.height) return {};
+  for (int y = picture.height - 1; y >= 0; --y) {
+    for (int x = 0; x < picture.width; ++x)
+      picture.rgb.push_back(get(offset + stride * y + 3 * x) & 0xFFFFFF);
+  }
+  return picture;
+}
+
+// What the screen shows in `place`.
+inline Bitmap Screen(const RECT& place) {
+  Bitmap shown{place.right - place.left, place.bottom - place.top, {}};
+  shown.rgb.resize(static_cast<std::size_t>(shown.width) * shown.height);
+  const HDC screen = ::GetDC(nullptr);
+  const HDC memory = ::CreateCompatibleDC(screen);
+  const HBITMAP bitmap = ::CreateCompatibleBitmap(screen, shown.width, shown.height);
+  const HGDIOBJ previous = ::SelectObject(memory, bitmap);
+  ::BitBlt(memory, 0, 0, shown.width, shown.height, screen, place.left, place.top, SRCCOPY);
+  ::SelectObject(memory, previous);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof info.bmiHeader, shown.width, -shown.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  ::GetDIBits(memory, bitmap, 0, shown.height, shown.rgb.data(), &info, DIB_RGB_COLORS);
+  for (std::uint32_t& pixel : shown.rgb) pixel &= 0xFFFFFF;
+  ::DeleteObject(bitmap);
+  ::DeleteDC(memory);
+  ::ReleaseDC(nullptr, screen);
+  return shown;
+}
+
+// A text value of a key of the current user's, or nothing; and the same written or deleted.
+inline std::optional<std::wstring> UserValue(const std::wstring& key, const wchar_t* name) {
+  HKEY opened = nullptr;
+  if (::RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_QUERY_VALUE, &opened)) return {};
+  wchar_t value[2048] = {};
+  DWORD type = 0, size = sizeof value - sizeof(wchar_t);
+  const LONG status =
+      ::RegQueryValueExW(opened, name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
+  ::RegCloseKey(opened);
+  return status == ERROR_SUCCESS ? std::optional<std::wstring>(value) : std::nullopt;
+}
+inline void SetUserValue(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
+  HKEY opened = nullptr;
+  ::RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                    &opened, nullptr);
+  ::RegSetValueExW(opened, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  ::RegCloseKey(opened);
+}
+inline void DeleteUserValue(const std::wstring& key, const wchar_t* name) {
+  HKEY opened = nullptr;
+  if (::RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_SET_VALUE, &opened)) return;
+  ::RegDeleteValueW(opened, name);
+  ::RegCloseKey(opened);
+}
+
+// The values of the toolbar key that the program reads or writes, as they were when the guard
+// was made, and put back as they were when it goes, whatever the test did meanwhile: the tests
+// run on the machine of whoever runs them.
+class ToolbarKeyGuard {
+ public:
+  static constexpr const wchar_t* kKey = L"Software\\Microsoft\\Internet Explorer\\Toolbar";
+  ToolbarKeyGuard() {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return;
+    for (const wchar_t* name : {L"BackBitmap", L"BackBitmapOriginal", L"BackBitmapIE5"}) {
+      DWORD type = 0, size = 0;
+      if (::RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) continue;
+      std::string data(size, '\0');
+      ::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
+      saved_[name] = {type, data.substr(0, size)};
+    }
+    ::RegCloseKey(key);
+  }
+  ~ToolbarKeyGuard() {
+    HKEY key = nullptr;
+    if (::RegCreateKeyW(HKEY_CURRENT_USER, kKey, &key) != ERROR_SUCCESS) return;
+    for (const wchar_t* name : {L"BackBitmap", L"BackBitmapOriginal", L"BackBitmapIE5"}) {
+      const auto saved = saved_.find(name);
+      if (saved == saved_.end()) {
+        ::RegDeleteValueW(key, name);
+      } else {
+        const auto& [type, data] = saved->second;
+        ::RegSetValueExW(key, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                         static_cast<DWORD>(data.size()));
+      }
+    }
+    ::RegCloseKey(key);
+  }
+  ToolbarKeyGuard(const ToolbarKeyGuard&) = delete;
+  ToolbarKeyGuard& operator=(const ToolbarKeyGuard&) = delete;
+
+ private:
+  std::map<std::wstring, std::pair<DWORD, std::string>> saved_;
+};
 
 }  // namespace plumeroll::testing
