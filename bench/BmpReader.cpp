@@ -41,8 +41,9 @@ Failure NotSupported(const std::string& path) {
 Result<BmpFile> BmpFile::Open(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::uint8_t header[kFileHeaderSize + kInfoHeaderSize + 12] = {};  // and three masks
-  in.read(reinterpret_cast<char*>(header), sizeof header);
-  if (!in) return Failure{"read " + path, EIO};
+  in.read(reinterpret_cast<char*>(header), sizeof header);           // the masks may not be there
+  if (in.gcount() < kFileHeaderSize + kInfoHeaderSize) return Failure{"read " + path, EIO};
+  in.clear();
   in.seekg(0, std::ios::end);
   const auto file_size = static_cast<std::uint64_t>(in.tellg());
   const std::uint8_t* const info = header + kFileHeaderSize;

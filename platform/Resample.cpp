@@ -85,15 +85,15 @@ class Axis {
   // The first target pixel that source pixel i goes into, when shrinking.
   std::int64_t BoxTarget(std::int64_t i) const { return i * target_ / source_; }
   // The weight of source pixel i in target pixel n, when shrinking.
-  std::int32_t BoxWeight(std::int64_t n, std::int64_t i) const {
-    return static_cast<std::int32_t>(Rounded(Covered(n, i + 1)) - Rounded(Covered(n, i)));
+  std::int16_t BoxWeight(std::int64_t n, std::int64_t i) const {
+    return static_cast<std::int16_t>(Rounded(Covered(n, i + 1)) - Rounded(Covered(n, i)));
   }
   // Target pixel n's weights, for the source pixels from first on; returns how many.
   int Taps(std::int64_t n, int& first, std::int16_t* weights) const {
     if (Grows()) return CubicTaps(n, first, weights);
     first = static_cast<int>(n * source_ / target_);
     const int count = Last(n) - first + 1;
-    for (int k = 0; k < count; ++k) weights[k] = static_cast<std::int16_t>(BoxWeight(n, first + k));
+    for (int k = 0; k < count; ++k) weights[k] = BoxWeight(n, first + k);
     return count;
   }
 
@@ -258,7 +258,7 @@ class Lane {
     AddWeighted(high_, row, plan_.down.BoxWeight(target + 1, y));
   }
 
-  void AddWeighted(std::vector<std::int32_t>& sums, const std::uint8_t* row, std::int32_t weight) {
+  void AddWeighted(std::vector<std::int32_t>& sums, const std::uint8_t* row, std::int16_t weight) {
     if (weight == 0) return;
     const int values = span_ * bytes_per_pixel_;
     std::int32_t* sum = sums.data();
@@ -286,7 +286,7 @@ class Lane {
     const int count = plan_.down.Taps(m, first, weights);
     const std::int16_t* rows[kCubicTaps];
     for (int k = 0; k < kCubicTaps; ++k) rows[k] = RingRow(first + std::min(k, count - 1));
-    const std::int32_t w0 = weights[0], w1 = weights[1], w2 = weights[2], w3 = weights[3];
+    const std::int16_t w0 = weights[0], w1 = weights[1], w2 = weights[2], w3 = weights[3];
     const int shift = kWeightBits + plan_.fraction;
     const std::int32_t half = std::int32_t{1} << (shift - 1);
     const int width = Width();

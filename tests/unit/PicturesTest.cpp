@@ -70,8 +70,9 @@ TEST(StretchedTest, ShrinkingAveragesTheAreaCoveredGrowingInterpolatesSameSizeCo
     int width, height;
     std::vector<std::uint32_t> expected;
   } cases[] = {
-      // 0, 90, 180 into two; a checkerboard halved; the same size.
+      // 0, 90, 180 into two, across and down; a checkerboard halved; the same size.
       {{3, 1, {0, Grey(90), Grey(180)}}, 2, 1, {Grey(30), Grey(150)}},
+      {{1, 3, {0, Grey(90), Grey(180)}}, 1, 2, {Grey(30), Grey(150)}},
       {{4, 2, {0, kWhite, 0, kWhite, kWhite, 0, kWhite, 0}}, 2, 1, {Grey(128), Grey(128)}},
       {{2, 2, four}, 2, 2, four},
       // Black over white grown: Catmull-Rom puts 43/512 and 177/512 on white 3/8 and 1/8 of a
@@ -89,11 +90,12 @@ TEST(StretchedTest, ShrinkingAveragesTheAreaCoveredGrowingInterpolatesSameSizeCo
     const std::vector<std::uint32_t> colours = Colours(Stretched(uniform, width, height), 64);
     EXPECT_EQ(std::set(colours.begin(), colours.end()), std::set{0x3C82C8u});
   }
-  // Black beside white grown wide, its halves made side by side: every level once, never back.
-  const std::vector<std::uint32_t> ramp =
-      Colours(Stretched(Source(Image32{2, 1, {0, kWhite}}), 1000, 1));
+  // Black beside white grown wide, its halves made side by side: a ramp, never back.
+  const std::vector<std::uint32_t> ramp = Colours(
+      Stretched(Source(Image32{8, 1, {0, 0, 0, 0, kWhite, kWhite, kWhite, kWhite}}), 999, 1));
+  EXPECT_EQ(std::tuple(ramp.front(), ramp.back()), std::tuple(0u, kWhite));
   EXPECT_TRUE(std::is_sorted(ramp.begin(), ramp.end()));
-  EXPECT_EQ(std::set(ramp.begin(), ramp.end()).size(), 256u);
+  EXPECT_GT(std::set(ramp.begin(), ramp.end()).size(), 100u) << "with levels in between";
 }
 
 TEST(StretchedTest, TheSameRowsWhateverTheBandsHandedOnAsMadeUntilAFailure) {
