@@ -142,7 +142,7 @@ class Axis {
 
 // Every target column's taps along the width, MaxTaps weights a column.
 struct Filter {
-  explicit Filter(const Axis& axis, int width)
+  Filter(const Axis& axis, int width)
       : stride(axis.MaxTaps()),
         first(static_cast<std::size_t>(width)),
         count(static_cast<std::size_t>(width)),
@@ -270,12 +270,12 @@ class Lane {
     out += static_cast<std::ptrdiff_t>(begin_) * 3;
     if (plan_.down.Grows()) return MakeFromRing(m, out);
     const int values = span_ * bytes_per_pixel_;
-    constexpr int kShift = kWeightBits - 7;
+    const int shift = kWeightBits - plan_.fraction;
     for (int j = 0; j < values; ++j) {
-      across_[j] = static_cast<std::int16_t>((low_[j] + (1 << (kShift - 1))) >> kShift);
+      across_[j] = static_cast<std::int16_t>((low_[j] + (1 << (shift - 1))) >> shift);
     }
     Across(plan_.filter, across_.data(), bytes_per_pixel_, left_, begin_, end_, out,
-           kWeightBits + 7);
+           kWeightBits + plan_.fraction);
     std::swap(low_, high_);
     std::fill(high_.begin(), high_.begin() + values, 0);
   }
@@ -316,9 +316,10 @@ class Lane {
 class Stretcher {
  public:
   Stretcher(int source_width, int source_height, int width, int height, int rows_per_band)
+      // When both axes grow, the rows between the passes are Catmull-Rom's, which overshoot.
       : plan_{Axis(source_width, width), Axis(source_height, height),
               Filter(Axis(source_width, width), width), height,
-              Axis(source_width, width).Grows() && Axis(source_height, height).Grows() ? 6 : 7},
+              width > source_width && height > source_height ? 6 : 7},
         stride_(static_cast<std::ptrdiff_t>(BmpRowStride(width, 3))),
         capacity_(std::min(rows_per_band, height)),
         out_(static_cast<std::size_t>(stride_) * capacity_) {

@@ -10,7 +10,8 @@
 
 namespace plumeroll {
 
-// The largest width or height a picture is stretched to.
+// The largest width or height a picture is stretched to: the exact weights of a larger one
+// would not fit 64-bit integers.
 inline constexpr int kMaxStretch = 16383;
 
 // A picture stretched to width x height. Its bands are 24-bit rows, each padded to a multiple of
