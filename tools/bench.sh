@@ -22,8 +22,8 @@ build() {
 #   more), each run a child process: wall time, CPU time and peak memory, with the ratios, and
 #   how far each result, and stb_image_resize's (the stretch the program had before), is from
 #   ours;
-# - natively, the peak memory of the extreme sizes, alone: 9999 x 9999 -> 1024 x 150,
-#   1 x 1 -> 9999 x 9999, 9999 x 1 -> 1 x 9999;
+# - natively, the peak memory of the extreme sizes, alone: 9999 x 9999 -> 1024 x 150 and 1 x 1,
+#   1 x 1 -> 9999 x 9999, 9999 x 1 -> 1 x 9999, 1 x 9999 -> 9999 x 1;
 # - how far our stretch is from stb_image_resize's on the mixed size (wider and shorter) and on
 #   the 24- and 32-bit files of ../shared/bmpsuite/g (shrunk, grown, mixed);
 # - under Wine, as the program does it: its reading of the picture, the resampler, the save of
@@ -53,9 +53,12 @@ POLICY
   "$bench" make-input "$work/input-9999x9999.bmp" 9999 9999
   "$bench" make-input "$work/input-1x1.bmp" 1 1
   "$bench" make-input "$work/input-9999x1.bmp" 9999 1
+  "$bench" make-input "$work/input-1x9999.bmp" 1 9999
   "$bench" compare "$work/input-9999x9999.bmp" 1024 150 3 "$work" alone
+  "$bench" compare "$work/input-9999x9999.bmp" 1 1 3 "$work" alone
   "$bench" compare "$work/input-1x1.bmp" 9999 9999 3 "$work" alone
   "$bench" compare "$work/input-9999x1.bmp" 1 9999 3 "$work" alone
+  "$bench" compare "$work/input-1x9999.bmp" 9999 1 3 "$work" alone
   rm -f "$work"/input-9999x9999.bmp "$work"/*-9999x9999.bmp
   echo "== Against stb_image_resize, natively"
   "$bench" agree "$work/input.bmp" 6000x1000
