@@ -1,10 +1,10 @@
 // Stretching in integer arithmetic, a band of rows at a time.
 //
 // The filter is chosen for each axis:
-// - shrinking: box, i.e. each target pixel is the average of the source area it covers, the
-//   partly covered source pixels weighted by the part covered. Nothing is skipped, so fine
-//   patterns turn into their mean colour instead of aliasing (a one-pixel checkerboard halved is
-//   uniform grey);
+// - shrinking: box, i.e. each target pixel is the average of the source area it covers, each
+//   source pixel weighted by how much of it is covered. Nothing is skipped, so fine patterns
+//   turn into their mean colour instead of aliasing (a one-pixel checkerboard halved is uniform
+//   grey);
 // - growing: Catmull-Rom, an interpolating cubic: it goes through the source colours and keeps
 //   edges sharper than bilinear or Mitchell, which blur; its slight overshoot at hard edges is
 //   clamped to 0..255;
@@ -115,20 +115,20 @@ class Axis {
     const std::int64_t centre = (2 * n + 1) * source_;
     const std::int64_t start = CubicFirst(n);
     first = static_cast<int>(std::clamp(start, std::int64_t{0}, source_ - 1));
-    std::int64_t parts[kCubicTaps] = {};
+    std::int64_t shares[kCubicTaps] = {};
     std::int64_t total = 0;
     int count = 0;
     for (std::int64_t i = start; i < start + kCubicTaps; ++i) {
       const std::int64_t at = std::clamp(i, std::int64_t{0}, source_ - 1) - first;
-      const std::int64_t part = CatmullRom(centre - (2 * i + 1) * target_, 2 * target_);
-      parts[at] += part;
-      total += part;
+      const std::int64_t share = CatmullRom(centre - (2 * i + 1) * target_, 2 * target_);
+      shares[at] += share;
+      total += share;
       count = static_cast<int>(at) + 1;
     }
     std::int64_t running = 0;
     std::int64_t rounded = 0;
     for (int k = 0; k < count; ++k) {
-      running += parts[k];
+      running += shares[k];
       const std::int64_t next = FloorDiv(running * kOne + total / 2, total);
       weights[k] = static_cast<std::int16_t>(next - rounded);
       rounded = next;
