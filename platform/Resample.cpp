@@ -15,8 +15,8 @@
 // (the benchmark compares the two).
 //
 // Weights: the positions are rationals, so every weight is worked out exactly in 64-bit
-// integers, then turned into fixed point with kWeightBits fraction bits by rounding their
-// running sum: the weights of each target pixel add up to exactly one.
+// integers, then turned into fixed point (kAcrossBits or kDownBits fraction bits) by rounding
+// their running sum: the weights of each target pixel add up to exactly one.
 //
 // Order: when the height shrinks or stays, each source row is added, weighted, into the one or
 // two target rows it overlaps as it comes, and a target row, once complete, is resampled across.
@@ -24,10 +24,11 @@
 // four, and each target row is a weighted sum of up to four of them. So the horizontal pass
 // always runs over the fewer rows, and working memory is a few rows whatever the heights.
 //
-// Ranges: the rows between the two passes are int16 with 7 fraction bits after a box (0 to
-// 255 * 128) and 6 after Catmull-Rom, whose overshoot (the magnitudes of its weights add up to
-// at most 1.25) takes them to about -40 .. 295. Every sum fits int32: at most
-// 32640 * 1.25 * 2^14, under 2^30. The result is rounded once, ties up, and clamped to 0..255.
+// Ranges: the rows between the two passes hold each level times 2^kFraction, less kMiddle, in
+// int16: Catmull-Rom's overshoot (the magnitudes of its weights add up to at most 1.25) takes
+// levels to about -40 .. 295, so -21504 .. 21376. Every sum fits int32: the largest, across
+// rows made by a box (-16384 .. 16256), is at most 16384 * 1.25 * 2^15 + kMiddle * 2^15, under
+// 1.2 * 2^30. The result is rounded once, ties up, and clamped to 0..255.
 //
 // Threads: the target's columns are split between two lanes, each with its own working rows,
 // the second run on a helper thread between two hand-overs of rows. The source and the consumer
@@ -51,8 +52,12 @@
 namespace plumeroll {
 namespace {
 
-constexpr int kWeightBits = 14;
-constexpr std::int64_t kOne = std::int64_t{1} << kWeightBits;
+// Fraction bits of the weights: across, where the loops are scalar, in int32; down, in int16,
+// which the vertical loops multiply 16 bits at a time.
+constexpr int kAcrossBits = 15;
+constexpr int kDownBits = 14;
+constexpr int kFraction = 7;                        // bits of the rows between the two passes
+constexpr std::int32_t kMiddle = 128 << kFraction;  // level 128 there, taken off to fit int16
 constexpr int kCubicTaps = 4;
 constexpr std::int64_t kSourceBandBytes = 1 << 20;  // read from the source at a time
 constexpr int kLaneColumns = 512;  // source and target columns below which one lane is enough
@@ -72,7 +77,8 @@ std::int64_t CatmullRom(std::int64_t k, std::int64_t q) {
 // How the pixels along one axis of the target are made from those of the source.
 class Axis {
  public:
-  Axis(int source, int target) : source_(source), target_(target) {}
+  Axis(int source, int target, int bits)
+      : source_(source), target_(target), one_(std::int64_t{1} << bits) {}
   bool Grows() const { return target_ > source_; }
   int MaxTaps() const {
     return Grows() ? kCubicTaps : static_cast<int>((source_ + target_ - 1) / target_) + 1;
@@ -85,11 +91,11 @@ class Axis {
   // The first target pixel that source pixel i goes into, when shrinking.
   std::int64_t BoxTarget(std::int64_t i) const { return i * target_ / source_; }
   // The weight of source pixel i in target pixel n, when shrinking.
-  std::int16_t BoxWeight(std::int64_t n, std::int64_t i) const {
-    return static_cast<std::int16_t>(Rounded(Covered(n, i + 1)) - Rounded(Covered(n, i)));
+  std::int32_t BoxWeight(std::int64_t n, std::int64_t i) const {
+    return static_cast<std::int32_t>(Rounded(Covered(n, i + 1)) - Rounded(Covered(n, i)));
   }
   // Target pixel n's weights, for the source pixels from first on; returns how many.
-  int Taps(std::int64_t n, int& first, std::int16_t* weights) const {
+  int Taps(std::int64_t n, int& first, std::int32_t* weights) const {
     if (Grows()) return CubicTaps(n, first, weights);
     first = static_cast<int>(n * source_ / target_);
     const int count = Last(n) - first + 1;
@@ -104,13 +110,13 @@ class Axis {
     return std::clamp(i * target_ - n * source_, std::int64_t{0}, source_);
   }
   std::int64_t Rounded(std::int64_t covered) const {
-    return (covered * kOne + source_ / 2) / source_;
+    return (covered * one_ + source_ / 2) / source_;
   }
   // The first of the four source pixels around target pixel n's centre, (2n + 1) source / 2 target.
   std::int64_t CubicFirst(std::int64_t n) const {
     return FloorDiv((2 * n + 1) * source_ - 3 * target_, 2 * target_);
   }
-  int CubicTaps(std::int64_t n, int& first, std::int16_t* weights) const {
+  int CubicTaps(std::int64_t n, int& first, std::int32_t* weights) const {
     // Distances in 1 / (2 target) of a source pixel; the taps past an edge fall on its pixel.
     const std::int64_t centre = (2 * n + 1) * source_;
     const std::int64_t start = CubicFirst(n);
@@ -129,8 +135,8 @@ class Axis {
     std::int64_t rounded = 0;
     for (int k = 0; k < count; ++k) {
       running += shares[k];
-      const std::int64_t next = FloorDiv(running * kOne + total / 2, total);
-      weights[k] = static_cast<std::int16_t>(next - rounded);
+      const std::int64_t next = FloorDiv(running * one_ + total / 2, total);
+      weights[k] = static_cast<std::int32_t>(next - rounded);
       rounded = next;
     }
     return count;
@@ -138,6 +144,7 @@ class Axis {
 
   std::int64_t source_;
   std::int64_t target_;
+  std::int64_t one_;  // the sum of a target pixel's weights
 };
 
 // Every target column's taps along the width, MaxTaps weights a column.
@@ -154,7 +161,7 @@ struct Filter {
   int stride;
   std::vector<int> first;
   std::vector<int> count;
-  std::vector<std::int16_t> weights;
+  std::vector<std::int32_t> weights;
 };
 
 // What the lanes share.
@@ -163,7 +170,6 @@ struct Plan {
   Axis down;
   Filter filter;  // across
   int height;     // the target's
-  int fraction;   // bits of the rows between the two passes
 };
 
 std::uint8_t Clamped(std::int32_t level) {
@@ -171,15 +177,16 @@ std::uint8_t Clamped(std::int32_t level) {
 }
 
 // Resamples a row across, target columns begin .. end - 1, from in (the source's pixel left,
-// step values a pixel) to out, three values a pixel, shifted right by shift with rounding.
+// step values a pixel) to out, three values a pixel: the sums, plus bias, shifted right by shift
+// with rounding.
 template <class In, class Out>
 void Across(const Filter& filter, const In* in, int step, int left, int begin, int end, Out* out,
-            int shift) {
-  const std::int32_t half = std::int32_t{1} << (shift - 1);
+            int shift, std::int32_t bias) {
+  const std::int32_t start = (std::int32_t{1} << (shift - 1)) + bias;
   for (int n = begin; n < end; ++n, out += 3) {
     const In* pixel = in + static_cast<std::ptrdiff_t>(filter.first[n] - left) * step;
-    const std::int16_t* weight = &filter.weights[static_cast<std::size_t>(n) * filter.stride];
-    std::int32_t blue = half, green = half, red = half;
+    const std::int32_t* weight = &filter.weights[static_cast<std::size_t>(n) * filter.stride];
+    std::int32_t blue = start, green = start, red = start;
     for (int k = 0; k < filter.count[n]; ++k, pixel += step) {
       blue += weight[k] * pixel[0];
       green += weight[k] * pixel[1];
@@ -250,7 +257,7 @@ class Lane {
     bytes_per_pixel_ = bytes_per_pixel;
     if (plan_.down.Grows()) {
       Across(plan_.filter, row, bytes_per_pixel, left_, begin_, end_, RingRow(y),
-             kWeightBits - plan_.fraction);
+             kAcrossBits - kFraction, -(kMiddle << (kAcrossBits - kFraction)));
       return;
     }
     const std::int64_t target = plan_.down.BoxTarget(y);
@@ -258,11 +265,12 @@ class Lane {
     AddWeighted(high_, row, plan_.down.BoxWeight(target + 1, y));
   }
 
-  void AddWeighted(std::vector<std::int32_t>& sums, const std::uint8_t* row, std::int16_t weight) {
+  void AddWeighted(std::vector<std::int32_t>& sums, const std::uint8_t* row, std::int32_t weight) {
     if (weight == 0) return;
+    const auto weight16 = static_cast<std::int16_t>(weight);  // so that it is multiplied as such
     const int values = span_ * bytes_per_pixel_;
     std::int32_t* sum = sums.data();
-    for (int j = 0; j < values; ++j) sum[j] += weight * row[j];
+    for (int j = 0; j < values; ++j) sum[j] += weight16 * row[j];
   }
 
   // Target row m into out (the row's first byte).
@@ -270,30 +278,34 @@ class Lane {
     out += static_cast<std::ptrdiff_t>(begin_) * 3;
     if (plan_.down.Grows()) return MakeFromRing(m, out);
     const int values = span_ * bytes_per_pixel_;
-    const int shift = kWeightBits - plan_.fraction;
+    constexpr int kShift = kDownBits - kFraction;
+    constexpr std::int32_t kStart = (1 << (kShift - 1)) - (kMiddle << kShift);
     for (int j = 0; j < values; ++j) {
-      across_[j] = static_cast<std::int16_t>((low_[j] + (1 << (shift - 1))) >> shift);
+      across_[j] = static_cast<std::int16_t>((low_[j] + kStart) >> kShift);
     }
     Across(plan_.filter, across_.data(), bytes_per_pixel_, left_, begin_, end_, out,
-           kWeightBits + plan_.fraction);
+           kAcrossBits + kFraction, kMiddle << kAcrossBits);
     std::swap(low_, high_);
     std::fill(high_.begin(), high_.begin() + values, 0);
   }
 
   void MakeFromRing(int m, std::uint8_t* out) {
-    std::int16_t weights[kCubicTaps] = {};
+    std::int32_t weights[kCubicTaps] = {};
     int first = 0;
     const int count = plan_.down.Taps(m, first, weights);
     const std::int16_t* rows[kCubicTaps];
     for (int k = 0; k < kCubicTaps; ++k) rows[k] = RingRow(first + std::min(k, count - 1));
-    const std::int16_t w0 = weights[0], w1 = weights[1], w2 = weights[2], w3 = weights[3];
-    const int shift = kWeightBits + plan_.fraction;
-    const std::int32_t half = std::int32_t{1} << (shift - 1);
+    const auto w0 = static_cast<std::int16_t>(weights[0]),
+               w1 = static_cast<std::int16_t>(weights[1]),
+               w2 = static_cast<std::int16_t>(weights[2]),
+               w3 = static_cast<std::int16_t>(weights[3]);
+    constexpr int kShift = kDownBits + kFraction;
+    constexpr std::int32_t kStart = (1 << (kShift - 1)) + (kMiddle << kDownBits);
     const int width = Width();
     for (int j = 0; j < width; ++j) {
       const std::int32_t sum =
-          half + w0 * rows[0][j] + w1 * rows[1][j] + w2 * rows[2][j] + w3 * rows[3][j];
-      out[j] = Clamped(sum >> shift);
+          kStart + w0 * rows[0][j] + w1 * rows[1][j] + w2 * rows[2][j] + w3 * rows[3][j];
+      out[j] = Clamped(sum >> kShift);
     }
   }
 
@@ -316,10 +328,8 @@ class Lane {
 class Stretcher {
  public:
   Stretcher(int source_width, int source_height, int width, int height, int rows_per_band)
-      // When both axes grow, the rows between the passes are Catmull-Rom's, which overshoot.
-      : plan_{Axis(source_width, width), Axis(source_height, height),
-              Filter(Axis(source_width, width), width), height,
-              width > source_width && height > source_height ? 6 : 7},
+      : plan_{Axis(source_width, width, kAcrossBits), Axis(source_height, height, kDownBits),
+              Filter(Axis(source_width, width, kAcrossBits), width), height},
         stride_(static_cast<std::ptrdiff_t>(BmpRowStride(width, 3))),
         capacity_(std::min(rows_per_band, height)),
         out_(static_cast<std::size_t>(stride_) * capacity_) {
