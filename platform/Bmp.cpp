@@ -5,9 +5,11 @@
 // physical size, and readers then use their own default (usually 96 or 72 dpi).
 #include "platform/Bmp.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <limits>
+#include <new>
 #include <vector>
 
 namespace plumeroll {
@@ -16,6 +18,7 @@ namespace {
 constexpr std::uint32_t kFileHeaderSize = 14;  // BITMAPFILEHEADER
 constexpr std::uint32_t kInfoHeaderSize = 40;  // BITMAPINFOHEADER
 constexpr std::uint32_t kBiRgb = 0;            // uncompressed
+constexpr std::uint64_t kBandBytes = 2 << 20;  // asked of the picture at a time
 
 void Put16(std::uint8_t* at, std::uint32_t value) {
   at[0] = static_cast<std::uint8_t>(value);
@@ -29,16 +32,21 @@ void Put32(std::uint8_t* at, std::uint32_t value) {
 
 }  // namespace
 
-Result<void> WriteBmp24(const Image32& image, ByteSink& out) {
-  const int width = image.width;
-  const int height = image.height;
+Result<void> WriteBmp24(const BandedPicture& image, ByteSink& out) {
+  const int width = image.Width();
+  const int height = image.Height();
   const std::uint64_t stride = BmpRowStride(width, 3);
   const std::uint64_t pixels_size = stride * static_cast<std::uint64_t>(height);
   const std::uint64_t file_size = kFileHeaderSize + kInfoHeaderSize + pixels_size;
   // The file size is a 32-bit field.
-  if (width <= 0 || height <= 0 || file_size > std::numeric_limits<std::uint32_t>::max() ||
-      image.pixels.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) {
+  if (width <= 0 || height <= 0 || file_size > std::numeric_limits<std::uint32_t>::max()) {
     return Failure{"WriteBmp24", EINVAL};
+  }
+  std::vector<std::uint8_t> row;  // for rows that are not 24-bit rows padded; its padding stays 0
+  try {
+    row.resize(static_cast<std::size_t>(stride));
+  } catch (const std::bad_alloc&) {
+    return Failure{"operator new", ENOMEM};
   }
 
   std::array<std::uint8_t, kFileHeaderSize + kInfoHeaderSize> header{};
@@ -58,19 +66,32 @@ Result<void> WriteBmp24(const Image32& image, ByteSink& out) {
   // biXPelsPerMeter, biYPelsPerMeter, biClrUsed, biClrImportant stay 0.
   if (Result<void> written = out.Write(header.data(), header.size()); !written) return written;
 
-  // One row at a time, bottom row first; the padding bytes stay 0.
-  std::vector<std::uint8_t> row(static_cast<std::size_t>(stride), 0);
-  for (int y = height - 1; y >= 0; --y) {
-    const std::uint32_t* pixel = &image.pixels[static_cast<std::size_t>(y) * width];
-    std::uint8_t* byte = row.data();
-    for (int x = 0; x < width; ++x, ++pixel) {
-      *byte++ = static_cast<std::uint8_t>(*pixel);        // blue
-      *byte++ = static_cast<std::uint8_t>(*pixel >> 8);   // green
-      *byte++ = static_cast<std::uint8_t>(*pixel >> 16);  // red
+  int rows_written = 0;
+  const auto rows_per_band =
+      static_cast<int>(std::clamp<std::uint64_t>(kBandBytes / stride, 1, height));
+  Result<void> written = image.ForEachBand(rows_per_band, [&](const Band& band) -> Result<void> {
+    if (band.rows > height - rows_written) return Failure{"WriteBmp24", EIO};
+    rows_written += band.rows;
+    if (band.bytes_per_pixel == 3 && band.stride == static_cast<std::ptrdiff_t>(stride)) {
+      return out.Write(band.bytes, static_cast<std::size_t>(stride) * band.rows);
     }
-    if (Result<void> written = out.Write(row.data(), row.size()); !written) return written;
-  }
+    for (int r = 0; r < band.rows; ++r) {
+      const std::uint8_t* pixel = band.bytes + r * band.stride;
+      for (std::uint8_t* byte = row.data(); byte < row.data() + 3 * width; byte += 3) {
+        std::copy(pixel, pixel + 3, byte);  // blue, green, red
+        pixel += band.bytes_per_pixel;
+      }
+      if (Result<void> put = out.Write(row.data(), row.size()); !put) return put;
+    }
+    return {};
+  });
+  if (!written) return written;
+  if (rows_written != height) return Failure{"WriteBmp24", EIO};
   return {};
+}
+
+Result<void> WriteBmp24(const Image32& image, ByteSink& out) {
+  return WriteBmp24(Image32Bands(image), out);
 }
 
 }  // namespace plumeroll

@@ -24,9 +24,12 @@ constexpr std::uint64_t BmpRowStride(int width, int bytes_per_pixel) {
   return (static_cast<std::uint64_t>(width) * bytes_per_pixel + 3) & ~std::uint64_t{3};
 }
 
-// Writes the whole file, a row at a time (no copy of the image is made). Fails, naming
-// WriteBmp24, for an image that no bitmap file can hold (empty, or over 4 GiB), and with the
-// sink's failure when it refuses bytes.
+// Writes the whole file: the headers, then the rows as the picture gives them, bottom row first
+// (a band of 24-bit rows already padded is written as it is). Fails, naming WriteBmp24, for a
+// picture that no bitmap file can hold (empty, or over 4 GiB) or that gives fewer rows than
+// its height, and with the first failure of the picture or the sink as it came.
+Result<void> WriteBmp24(const BandedPicture& image, ByteSink& out);
+// The same for a whole picture in memory (for the callers that still hold whole pictures).
 Result<void> WriteBmp24(const Image32& image, ByteSink& out);
 
 }  // namespace plumeroll

@@ -1,116 +1,441 @@
-// Stretching with stb_image_resize (v1): 8-bit channels, the four bytes of a pixel handled
-// alike (the pictures are opaque, so nothing is premultiplied), linear colour space, edges
-// clamped so that the border pixels are not darkened.
+// Stretching in integer arithmetic, a band of rows at a time.
 //
 // The filter is chosen for each axis:
-// - shrinking: box, i.e. each target pixel is the average of the source area it covers, the
-//   partly covered source pixels weighted by the part covered. Nothing is skipped, so fine
-//   patterns turn into their mean colour instead of aliasing (a one-pixel checkerboard halved is
-//   uniform grey);
+// - shrinking: box, i.e. each target pixel is the average of the source area it covers, each
+//   source pixel weighted by how much of it is covered. Nothing is skipped, so fine patterns
+//   turn into their mean colour instead of aliasing (a one-pixel checkerboard halved is uniform
+//   grey);
 // - growing: Catmull-Rom, an interpolating cubic: it goes through the source colours and keeps
-//   edges sharper than bilinear (TRIANGLE) or Mitchell, which blur; its slight overshoot at hard
-//   edges is clamped to 0..255;
-// - same size: box, which is then an exact copy.
+//   edges sharper than bilinear or Mitchell, which blur; its slight overshoot at hard edges is
+//   clamped to 0..255;
+// - same size: the box, which is then an exact copy.
+// Target pixel n's centre, n + 1/2, falls at (n + 1/2) * source / target in the source; samples
+// past the edges take the border pixel, so a uniform picture stays uniform to its border. These
+// are stb_image_resize's box and Catmull-Rom with clamped edges, which the program used before
+// (the benchmark compares the two).
 //
-// Memory: stb keeps a few float rows of the target (a ring buffer) beside the source and the
-// target. When the height shrinks a lot that ring holds about source height / target height
-// rows, which for a wide target can outgrow both pictures; the target is then filled in bands
-// of columns, each with its own small ring, and the result is the same.
+// Weights: the positions are rationals, so every weight is worked out exactly in 64-bit
+// integers, then turned into fixed point (kAcrossBits or kDownBits fraction bits) by rounding
+// their running sum: the weights of each target pixel add up to exactly one.
+//
+// Order: when the height shrinks or stays, each source row is added, weighted, into the one or
+// two target rows it overlaps as it comes, and a target row, once complete, is resampled across.
+// When the height grows, each source row is resampled across as it comes into a ring of the last
+// four, and each target row is a weighted sum of up to four of them. So the horizontal pass
+// always runs over the fewer rows, and working memory is a few rows whatever the heights.
+//
+// Ranges: the rows between the two passes hold each level times 2^kFraction, less kMiddle, in
+// int16: Catmull-Rom's overshoot (the magnitudes of its weights add up to at most 1.25) takes
+// levels to about -40 .. 295, so -21504 .. 21376. Every sum fits int32: the largest, across
+// rows made by a box (-16384 .. 16256), is at most 16384 * 1.25 * 2^15 + kMiddle * 2^15, under
+// 1.2 * 2^30. The result is rounded once, ties up, and clamped to 0..255.
+//
+// Threads: the target's columns are split between two lanes, each with its own working rows,
+// the second run on a helper thread between two hand-overs of rows. The source and the consumer
+// are called from the caller's thread only, while no lane runs.
 #include "platform/Resample.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
-#include <limits>
 #include <new>
+#include <optional>
+#include <system_error>
+#include <thread>
+#include <type_traits>
+#include <utility>
+#include <vector>
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wall"
-#pragma GCC diagnostic ignored "-Wextra"
-#pragma GCC diagnostic ignored "-Wpedantic"
-#pragma GCC diagnostic ignored "-Wshadow"
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wsign-compare"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#pragma GCC diagnostic ignored "-Wimplicit-fallthrough"
-#pragma GCC diagnostic ignored "-Wunused-parameter"
-#define STB_IMAGE_RESIZE_STATIC
-#define STB_IMAGE_RESIZE_IMPLEMENTATION
-#include <stb_image_resize.h>
-#pragma GCC diagnostic pop
+#include "platform/Bmp.h"
 
 namespace plumeroll {
 namespace {
 
-constexpr int kChannels = 4;
-constexpr std::uint64_t kBytesPerPixel = 4;
-// stb works out byte offsets in int.
-constexpr std::uint64_t kMaxStbBytes = std::numeric_limits<int>::max();
-// Above this, stb's working rows are split into bands of columns.
-constexpr std::uint64_t kWorkingBudget = 32u << 20;
+// Fraction bits of the weights: across, where the loops are scalar, in int32; down, in int16,
+// which the vertical loops multiply 16 bits at a time.
+constexpr int kAcrossBits = 15;
+constexpr int kDownBits = 14;
+constexpr int kFraction = 7;                        // bits of the rows between the two passes
+constexpr std::int32_t kMiddle = 128 << kFraction;  // level 128 there, taken off to fit int16
+constexpr int kCubicTaps = 4;
+constexpr std::int64_t kSourceBandBytes = 1 << 20;  // read from the source at a time
+constexpr int kLaneColumns = 512;  // source and target columns below which one lane is enough
 
-stbir_filter FilterFor(int from, int to) {
-  return to > from ? STBIR_FILTER_CATMULLROM : STBIR_FILTER_BOX;
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+  return a >= 0 ? a / b : -((b - 1 - a) / b);
 }
 
-// stb's working memory for one target column, a little over-estimated: the rows of its ring
-// buffer plus one row of its horizontal or encoding buffer, 4 floats a pixel.
-std::uint64_t WorkingBytesPerColumn(int source_height, int height) {
-  const std::uint64_t rows =
-      height < source_height
-          ? (static_cast<std::uint64_t>(source_height) + height - 1) / height + 3  // box
-          : 5;                                                                     // cubic
-  return (rows + 1) * kChannels * sizeof(float);
+// Catmull-Rom at the distance k / q, times 2 q^3.
+std::int64_t CatmullRom(std::int64_t k, std::int64_t q) {
+  k = k < 0 ? -k : k;
+  if (k < q) return 2 * q * q * q - 5 * k * k * q + 3 * k * k * k;
+  if (k < 2 * q) return 4 * q * q * q - 8 * k * q * q + 5 * k * k * q - k * k * k;
+  return 0;
 }
 
-// Resamples the whole source to width x height at out, whose rows are out_stride bytes apart.
-bool Resample(const Image32& source, std::uint8_t* out, int width, int height, int out_stride) {
-  const stbir_filter horizontal = FilterFor(source.width, width);
-  const stbir_filter vertical = FilterFor(source.height, height);
-  // The same scale for every band, as stb itself would work it out for the whole target.
-  const float x_scale = static_cast<float>(width) / static_cast<float>(source.width);
-  const float y_scale = static_cast<float>(height) / static_cast<float>(source.height);
-  const std::uint64_t per_column = WorkingBytesPerColumn(source.height, height);
-  const int band = static_cast<int>(
-      std::clamp<std::uint64_t>(kWorkingBudget / per_column, 1, static_cast<std::uint64_t>(width)));
-  for (int left = 0; left < width; left += band) {
-    const int band_width = std::min(band, width - left);
-    // The band's offset is given in target pixels: its column 0 is the target's column left.
-    if (!stbir_resize_subpixel(source.pixels.data(), source.width, source.height,
-                               source.width * kChannels, out + std::size_t{kBytesPerPixel} * left,
-                               band_width, height, out_stride, STBIR_TYPE_UINT8, kChannels,
-                               STBIR_ALPHA_CHANNEL_NONE, 0, STBIR_EDGE_CLAMP, STBIR_EDGE_CLAMP,
-                               horizontal, vertical, STBIR_COLORSPACE_LINEAR, nullptr, x_scale,
-                               y_scale, static_cast<float>(left), 0.0f)) {
-      return false;
+// How the pixels along one axis of the target are made from those of the source.
+class Axis {
+ public:
+  Axis(int source, int target, int bits)
+      : source_(source), target_(target), one_(std::int64_t{1} << bits) {}
+  bool Grows() const { return target_ > source_; }
+  int MaxTaps() const {
+    return Grows() ? kCubicTaps : static_cast<int>((source_ + target_ - 1) / target_) + 1;
+  }
+  // The last source pixel that target pixel n takes.
+  int Last(std::int64_t n) const {
+    if (Grows()) return static_cast<int>(std::min(CubicFirst(n) + kCubicTaps - 1, source_ - 1));
+    return static_cast<int>(((n + 1) * source_ - 1) / target_);
+  }
+  // The first target pixel that source pixel i goes into, when shrinking.
+  std::int64_t BoxTarget(std::int64_t i) const { return i * target_ / source_; }
+  // The weight of source pixel i in target pixel n, when shrinking.
+  std::int32_t BoxWeight(std::int64_t n, std::int64_t i) const {
+    return static_cast<std::int32_t>(Rounded(Covered(n, i + 1)) - Rounded(Covered(n, i)));
+  }
+  // Target pixel n's weights, for the source pixels from first on; returns how many.
+  int Taps(std::int64_t n, int& first, std::int32_t* weights) const {
+    if (Grows()) return CubicTaps(n, first, weights);
+    first = static_cast<int>(n * source_ / target_);
+    const int count = Last(n) - first + 1;
+    for (int k = 0; k < count; ++k) weights[k] = BoxWeight(n, first + k);
+    return count;
+  }
+
+ private:
+  // How much of target pixel n the source pixels before i cover, in 1/target of a source pixel
+  // (target pixel n spans n * source .. (n + 1) * source, source pixel i, i * target onwards).
+  std::int64_t Covered(std::int64_t n, std::int64_t i) const {
+    return std::clamp(i * target_ - n * source_, std::int64_t{0}, source_);
+  }
+  std::int64_t Rounded(std::int64_t covered) const {
+    return (covered * one_ + source_ / 2) / source_;
+  }
+  // The first of the four source pixels around target pixel n's centre, (2n + 1) source / 2 target.
+  std::int64_t CubicFirst(std::int64_t n) const {
+    return FloorDiv((2 * n + 1) * source_ - 3 * target_, 2 * target_);
+  }
+  int CubicTaps(std::int64_t n, int& first, std::int32_t* weights) const {
+    // Distances in 1 / (2 target) of a source pixel; the taps past an edge fall on its pixel.
+    const std::int64_t centre = (2 * n + 1) * source_;
+    const std::int64_t start = CubicFirst(n);
+    first = static_cast<int>(std::clamp(start, std::int64_t{0}, source_ - 1));
+    std::int64_t shares[kCubicTaps] = {};
+    std::int64_t total = 0;
+    int count = 0;
+    for (std::int64_t i = start; i < start + kCubicTaps; ++i) {
+      const std::int64_t at = std::clamp(i, std::int64_t{0}, source_ - 1) - first;
+      const std::int64_t share = CatmullRom(centre - (2 * i + 1) * target_, 2 * target_);
+      shares[at] += share;
+      total += share;
+      count = static_cast<int>(at) + 1;
+    }
+    std::int64_t running = 0;
+    std::int64_t rounded = 0;
+    for (int k = 0; k < count; ++k) {
+      running += shares[k];
+      const std::int64_t next = FloorDiv(running * one_ + total / 2, total);
+      weights[k] = static_cast<std::int32_t>(next - rounded);
+      rounded = next;
+    }
+    return count;
+  }
+
+  std::int64_t source_;
+  std::int64_t target_;
+  std::int64_t one_;  // the sum of a target pixel's weights
+};
+
+// Every target column's taps along the width, MaxTaps weights a column.
+struct Filter {
+  Filter(const Axis& axis, int width)
+      : stride(axis.MaxTaps()),
+        first(static_cast<std::size_t>(width)),
+        count(static_cast<std::size_t>(width)),
+        weights(static_cast<std::size_t>(width) * stride) {
+    for (int n = 0; n < width; ++n) {
+      count[n] = axis.Taps(n, first[n], &weights[static_cast<std::size_t>(n) * stride]);
     }
   }
-  return true;
+  int stride;
+  std::vector<int> first;
+  std::vector<int> count;
+  std::vector<std::int32_t> weights;
+};
+
+// What the lanes share.
+struct Plan {
+  Axis across;
+  Axis down;
+  Filter filter;  // across
+  int height;     // the target's
+};
+
+std::uint8_t Clamped(std::int32_t level) {
+  return static_cast<std::uint8_t>(std::clamp(level, 0, 255));
 }
+
+// Resamples a row across, target columns begin .. end - 1, from in (the source's pixel left,
+// step values a pixel) to out, three values a pixel: the sums, plus bias, shifted right by shift
+// with rounding.
+template <class In, class Out>
+void Across(const Filter& filter, const In* in, int step, int left, int begin, int end, Out* out,
+            int shift, std::int32_t bias) {
+  const std::int32_t start = (std::int32_t{1} << (shift - 1)) + bias;
+  for (int n = begin; n < end; ++n, out += 3) {
+    const In* pixel = in + static_cast<std::ptrdiff_t>(filter.first[n] - left) * step;
+    const std::int32_t* weight = &filter.weights[static_cast<std::size_t>(n) * filter.stride];
+    std::int32_t blue = start, green = start, red = start;
+    for (int k = 0; k < filter.count[n]; ++k, pixel += step) {
+      blue += weight[k] * pixel[0];
+      green += weight[k] * pixel[1];
+      red += weight[k] * pixel[2];
+    }
+    if constexpr (std::is_same_v<Out, std::uint8_t>) {
+      out[0] = Clamped(blue >> shift);
+      out[1] = Clamped(green >> shift);
+      out[2] = Clamped(red >> shift);
+    } else {
+      out[0] = static_cast<Out>(blue >> shift);
+      out[1] = static_cast<Out>(green >> shift);
+      out[2] = static_cast<Out>(red >> shift);
+    }
+  }
+}
+
+// Where the stretch stands: source rows taken, target rows made, rows waiting to be handed on.
+struct Progress {
+  int taken = 0;
+  int made = 0;
+  int filled = 0;
+};
+
+// The target columns begin .. end - 1 and the working rows that make them.
+class Lane {
+ public:
+  Lane(const Plan& plan, int begin, int end)
+      : plan_(plan),
+        begin_(begin),
+        end_(end),
+        left_(plan.filter.first[begin]),
+        span_(plan.filter.first[end - 1] + plan.filter.count[end - 1] - left_) {
+    const auto values = static_cast<std::size_t>(span_) * 4;
+    if (plan.down.Grows()) {
+      ring_.resize(static_cast<std::size_t>(kCubicTaps) * (end - begin) * 3);
+    } else {
+      low_.resize(values);
+      high_.resize(values);
+      across_.resize(values);
+    }
+  }
+
+  // Takes the band's rows and makes target rows into out until the band is used up or out
+  // holds capacity rows. band_first is the number of the band's first row in the source.
+  Progress Run(const Band& band, int band_first, Progress at, std::uint8_t* out,
+               std::ptrdiff_t stride, int capacity) {
+    for (;;) {
+      while (at.made < plan_.height && plan_.down.Last(at.made) < at.taken) {
+        if (at.filled == capacity) return at;
+        Make(at.made++, out + at.filled++ * stride);
+      }
+      if (at.taken == band_first + band.rows) return at;
+      const std::uint8_t* row = band.bytes + (at.taken - band_first) * band.stride;
+      Take(row + static_cast<std::ptrdiff_t>(left_) * band.bytes_per_pixel, band.bytes_per_pixel,
+           at.taken++);
+    }
+  }
+
+ private:
+  int Width() const { return (end_ - begin_) * 3; }
+  std::int16_t* RingRow(int y) {
+    return &ring_[static_cast<std::size_t>(y % kCubicTaps) * Width()];
+  }
+
+  // Source row y, from the lane's first source pixel.
+  void Take(const std::uint8_t* row, int bytes_per_pixel, int y) {
+    bytes_per_pixel_ = bytes_per_pixel;
+    if (plan_.down.Grows()) {
+      Across(plan_.filter, row, bytes_per_pixel, left_, begin_, end_, RingRow(y),
+             kAcrossBits - kFraction, -(kMiddle << (kAcrossBits - kFraction)));
+      return;
+    }
+    const std::int64_t target = plan_.down.BoxTarget(y);
+    AddWeighted(low_, row, plan_.down.BoxWeight(target, y));
+    AddWeighted(high_, row, plan_.down.BoxWeight(target + 1, y));
+  }
+
+  void AddWeighted(std::vector<std::int32_t>& sums, const std::uint8_t* row, std::int32_t weight) {
+    if (weight == 0) return;
+    const auto weight16 = static_cast<std::int16_t>(weight);  // so that it is multiplied as such
+    const int values = span_ * bytes_per_pixel_;
+    std::int32_t* sum = sums.data();
+    for (int j = 0; j < values; ++j) sum[j] += weight16 * row[j];
+  }
+
+  // Target row m into out (the row's first byte).
+  void Make(int m, std::uint8_t* out) {
+    out += static_cast<std::ptrdiff_t>(begin_) * 3;
+    if (plan_.down.Grows()) return MakeFromRing(m, out);
+    const int values = span_ * bytes_per_pixel_;
+    constexpr int kShift = kDownBits - kFraction;
+    constexpr std::int32_t kStart = (1 << (kShift - 1)) - (kMiddle << kShift);
+    for (int j = 0; j < values; ++j) {
+      across_[j] = static_cast<std::int16_t>((low_[j] + kStart) >> kShift);
+    }
+    Across(plan_.filter, across_.data(), bytes_per_pixel_, left_, begin_, end_, out,
+           kAcrossBits + kFraction, kMiddle << kAcrossBits);
+    std::swap(low_, high_);
+    std::fill(high_.begin(), high_.begin() + values, 0);
+  }
+
+  void MakeFromRing(int m, std::uint8_t* out) {
+    std::int32_t weights[kCubicTaps] = {};
+    int first = 0;
+    const int count = plan_.down.Taps(m, first, weights);
+    const std::int16_t* rows[kCubicTaps];
+    for (int k = 0; k < kCubicTaps; ++k) rows[k] = RingRow(first + std::min(k, count - 1));
+    const auto w0 = static_cast<std::int16_t>(weights[0]),
+               w1 = static_cast<std::int16_t>(weights[1]),
+               w2 = static_cast<std::int16_t>(weights[2]),
+               w3 = static_cast<std::int16_t>(weights[3]);
+    constexpr int kShift = kDownBits + kFraction;
+    constexpr std::int32_t kStart = (1 << (kShift - 1)) + (kMiddle << kDownBits);
+    const int width = Width();
+    for (int j = 0; j < width; ++j) {
+      const std::int32_t sum =
+          kStart + w0 * rows[0][j] + w1 * rows[1][j] + w2 * rows[2][j] + w3 * rows[3][j];
+      out[j] = Clamped(sum >> kShift);
+    }
+  }
+
+  const Plan& plan_;
+  int begin_;
+  int end_;
+  int left_;  // the first source column the lane reads
+  int span_;  // and how many
+  int bytes_per_pixel_ = 4;
+  // Height growing: the last four source rows, resampled across.
+  std::vector<std::int16_t> ring_;
+  // Height shrinking: the sums of the two target rows being made, then the lower one before its
+  // horizontal pass, for the bytes of the source columns read.
+  std::vector<std::int32_t> low_;
+  std::vector<std::int32_t> high_;
+  std::vector<std::int16_t> across_;
+};
+
+// One stretch: its plan, its lanes and the band of target rows being filled.
+class Stretcher {
+ public:
+  Stretcher(int source_width, int source_height, int width, int height, int rows_per_band)
+      : plan_{Axis(source_width, width, kAcrossBits), Axis(source_height, height, kDownBits),
+              Filter(Axis(source_width, width, kAcrossBits), width), height},
+        stride_(static_cast<std::ptrdiff_t>(BmpRowStride(width, 3))),
+        capacity_(std::min(rows_per_band, height)),
+        out_(static_cast<std::size_t>(stride_) * capacity_) {
+    const bool two = width >= 2 && source_width + width >= kLaneColumns &&
+                     std::thread::hardware_concurrency() >= 2;
+    lanes_.reserve(2);
+    lanes_.emplace_back(plan_, 0, two ? width / 2 : width);
+    if (two) lanes_.emplace_back(plan_, width / 2, width);
+  }
+
+  Result<void> Run(const BandedPicture& source, const BandUse& use) {
+    const int source_height = source.Height();
+    const auto rows = static_cast<int>(std::clamp<std::int64_t>(
+        kSourceBandBytes / (4 * std::int64_t{source.Width()}), 1, source_height));
+    Result<void> handed;
+    int bytes_per_pixel = 0;
+    Result<void> read = source.ForEachBand(rows, [&](const Band& band) -> Result<void> {
+      if (bytes_per_pixel == 0) bytes_per_pixel = band.bytes_per_pixel;
+      if ((bytes_per_pixel != 3 && bytes_per_pixel != 4) ||
+          band.bytes_per_pixel != bytes_per_pixel || band.rows < 0 ||
+          band.rows > source_height - at_.taken) {
+        return Failure{"Stretched", EINVAL};
+      }
+      const int band_first = at_.taken;
+      for (;;) {
+        at_ = RunLanes(band, band_first);
+        const bool full = at_.filled == capacity_;
+        if (full || (at_.made == plan_.height && at_.filled > 0)) {
+          handed = use(Band{at_.filled, out_.data(), stride_, 3});
+          at_.filled = 0;
+          if (!handed) return handed;
+        }
+        if (!full) return {};
+      }
+    });
+    if (!handed) return handed;
+    if (!read) return read;
+    if (at_.made != plan_.height) return Failure{"Stretched", EIO};  // rows missing
+    return {};
+  }
+
+ private:
+  Progress RunLanes(const Band& band, int band_first) {
+    const auto run = [&](Lane& lane) {
+      return lane.Run(band, band_first, at_, out_.data(), stride_, capacity_);
+    };
+    if (lanes_.size() == 1) return run(lanes_[0]);
+    std::thread helper;
+    try {
+      helper = std::thread(run, std::ref(lanes_[1]));
+    } catch (const std::system_error&) {
+      run(lanes_[1]);  // no thread to be had: the same work, one lane after the other
+    }
+    const Progress next = run(lanes_[0]);
+    if (helper.joinable()) helper.join();
+    return next;
+  }
+
+  Plan plan_;
+  std::ptrdiff_t stride_;
+  int capacity_;  // rows of the band handed on
+  std::vector<std::uint8_t> out_;
+  std::vector<Lane> lanes_;
+  Progress at_;
+};
 
 }  // namespace
 
-Result<Image32> Stretch(const Image32& source, int width, int height) {
-  if (width <= 0 || height <= 0 || source.width <= 0 || source.height <= 0) {
-    return Failure{"Stretch", EINVAL};
+Result<void> Stretched::ForEachBand(int rows_per_band, const BandUse& use) const {
+  const int source_width = source_.Width();
+  const int source_height = source_.Height();
+  if (std::min({width_, height_, source_width, source_height, rows_per_band}) < 1 ||
+      std::max(width_, height_) > kMaxStretch) {
+    return Failure{"Stretched", EINVAL};
   }
-  // stb works out byte offsets in int: both pictures must be addressable that way.
-  const std::uint64_t stride = static_cast<std::uint64_t>(width) * kBytesPerPixel;
-  if (static_cast<std::uint64_t>(source.width) * source.height * kBytesPerPixel > kMaxStbBytes ||
-      static_cast<std::uint64_t>(height) * stride > kMaxStbBytes) {
-    return Failure{"Stretch", ENOMEM};
-  }
-  Image32 target{width, height, {}};
+  std::optional<Stretcher> stretcher;  // made here, so that only its allocations are caught
   try {
-    target.pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    stretcher.emplace(source_width, source_height, width_, height_, rows_per_band);
   } catch (const std::bad_alloc&) {
     return Failure{"operator new", ENOMEM};
   }
-  if (!Resample(source, reinterpret_cast<std::uint8_t*>(target.pixels.data()), width, height,
-                static_cast<int>(stride))) {
-    return Failure{"stbir_resize_subpixel", ENOMEM};
-  }
+  return stretcher->Run(source_, use);
+}
+
+Result<Image32> Stretch(const Image32& source, int width, int height) {
+  Image32 target{width, height, {}};
+  int row = height;  // the lowest row filled, counted from the top
+  const Image32Bands bands(source);
+  Result<void> made =
+      Stretched(bands, width, height).ForEachBand(64, [&](const Band& band) -> Result<void> {
+        try {
+          if (target.pixels.empty()) target.pixels.resize(static_cast<std::size_t>(width) * height);
+        } catch (const std::bad_alloc&) {
+          return Failure{"operator new", ENOMEM};
+        }
+        for (int r = 0; r < band.rows; ++r) {
+          const std::uint8_t* from = band.bytes + r * band.stride;
+          std::uint32_t* to = &target.pixels[static_cast<std::size_t>(--row) * width];
+          for (int x = 0; x < width; ++x, from += 3) {
+            to[x] =
+                0xFF000000u | std::uint32_t{from[2]} << 16 | std::uint32_t{from[1]} << 8 | from[0];
+          }
+        }
+        return {};
+      });
+  if (!made) return made.failure();
   return target;
 }
 

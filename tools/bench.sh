@@ -16,8 +16,16 @@ build() {
 # --- resize -----------------------------------------------------------------------------------
 # The resize's own work (read the chosen picture, stretch it, write the 24-bit file) on a
 # 4000 x 3000 picture made for the purpose, to 1024 x 150 and to 9999 x 9999:
-# - natively, with the portable reader, against ImageMagick, libvips and Pillow doing the same,
-#   each run a child process: wall time, CPU time and peak memory, with the ratios;
+# - natively, streamed as the program does it (the file read a band of rows at a time, the rows
+#   stretched and written as they come), against ImageMagick, libvips and Pillow doing the same
+#   and against the I/O floor (reading the picture and writing a file of the target's size, no
+#   more), each run a child process: wall time, CPU time and peak memory, with the ratios, and
+#   how far each result, and stb_image_resize's (the stretch the program had before), is from
+#   ours;
+# - natively, the peak memory of the extreme sizes, alone: 9999 x 9999 -> 1024 x 150 and 1 x 1,
+#   1 x 1 -> 9999 x 9999, 9999 x 1 -> 1 x 9999, 1 x 9999 -> 9999 x 1;
+# - how far our stretch is from stb_image_resize's on the mixed size (wider and shorter) and on
+#   the 24- and 32-bit files of ../shared/bmpsuite/g (shrunk, grown, mixed);
 # - under Wine, as the program does it: its reading of the picture, the resampler, the save of
 #   resized.bmp, phase by phase.
 resize() {
@@ -41,6 +49,22 @@ POLICY
   MAGICK_CONFIGURE_PATH="$root/$work" "$bench" compare "$work/input.bmp" 1024 150 5 "$work"
   MAGICK_CONFIGURE_PATH="$root/$work" "$bench" compare "$work/input.bmp" 9999 9999 3 "$work"
   rm -f "$work"/*-9999x9999.bmp  # 300 MB each
+  echo "== Peak memory of the extreme sizes, natively"
+  "$bench" make-input "$work/input-9999x9999.bmp" 9999 9999
+  "$bench" make-input "$work/input-1x1.bmp" 1 1
+  "$bench" make-input "$work/input-9999x1.bmp" 9999 1
+  "$bench" make-input "$work/input-1x9999.bmp" 1 9999
+  "$bench" compare "$work/input-9999x9999.bmp" 1024 150 3 "$work" alone
+  "$bench" compare "$work/input-9999x9999.bmp" 1 1 3 "$work" alone
+  "$bench" compare "$work/input-1x1.bmp" 9999 9999 3 "$work" alone
+  "$bench" compare "$work/input-9999x1.bmp" 1 9999 3 "$work" alone
+  "$bench" compare "$work/input-1x9999.bmp" 9999 1 3 "$work" alone
+  rm -f "$work"/input-9999x9999.bmp "$work"/*-9999x9999.bmp
+  echo "== Against stb_image_resize, natively"
+  "$bench" agree "$work/input.bmp" 6000x1000
+  for file in rgb24 rgb24pal rgb32 rgb32bf rgb32bfdef; do
+    "$bench" agree "$root/../shared/bmpsuite/g/$file.bmp" 50x20 300x200 300x20
+  done
   "$root/bench/win32/run-win32.sh" resize 3 "$work/input.bmp"
 }
 
