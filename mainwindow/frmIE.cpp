@@ -14,6 +14,8 @@ namespace {
 
 constexpr const char* kBackBitmap = "BackBitmap";
 constexpr const char* kBackBitmapOriginal = "BackBitmapOriginal";
+// Internet Explorer 5 and 6 show this value's picture rather than BackBitmap's when it is set.
+constexpr const char* kBackBitmapIE5 = "BackBitmapIE5";
 constexpr std::uint32_t kFileMustExist = 4096;
 constexpr int kLargestSize = 9999;
 
@@ -69,6 +71,12 @@ std::string Code(const Failure& failure) {
   return std::string("(").append(Describe(failure)) + ")";
 }
 
+// Two paths that name the same file as Windows compares them, letter case aside.
+bool SamePath(std::string_view a, std::string_view b) {
+  const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+  return std::ranges::equal(a, b, {}, lower, lower);
+}
+
 // A size box's number as whole pixels from 1 to kLargestSize, or nothing.
 std::optional<int> PixelCount(std::string_view text) {
   const float value = CSng(text);
@@ -86,16 +94,20 @@ std::string_view DialogTitle(const FormLayout& layout) {
 }  // namespace
 
 int RunProgram(Platform& platform, modRegistry& registry) {
+  std::string error;
   try {
     frmIE main_window(platform, registry);
     main_window.Run();
     return 0;
-  } catch (const std::exception& error) {
-    platform.MsgBox("Plumeroll doit s'arrêter après une erreur imprévue :" + Quoted(error.what()) +
-                        "Relancez-le pour continuer.",
-                    kMsgCritical, "Erreur imprévue");
-    return 1;
+  } catch (const std::exception& caught) {
+    error = caught.what();
+  } catch (...) {
+    error = "une erreur d'un type inconnu";
   }
+  platform.MsgBox("Plumeroll doit s'arrêter après une erreur imprévue :" + Quoted(error) +
+                      "Relancez-le pour continuer.",
+                  kMsgCritical, "Erreur imprévue");
+  return 1;
 }
 
 frmIE::frmIE(Platform& platform, modRegistry& api) : RegistryOperations(api), platform_(platform) {
@@ -110,7 +122,8 @@ void frmIE::Run() {
 }
 
 void frmIE::Form_Load() {
-  const std::string background = ReadKeyValue(kToolbarKey, kBackBitmap);
+  const std::string background =
+      ReadToolbarValue(kBackBitmap, "Le fond enregistré n'est donc pas affiché.").value_or("");
   if (!background.empty()) {
     Result<PicturePtr> picture = platform_.LoadPicture(background);
     if (picture) {
@@ -165,12 +178,17 @@ void frmIE::cmdFile_Click() {
   WriteKeyValue(kToolbarKey, kBackBitmapOriginal, *path);
   // The registry operations report nothing: what they did is read back, and the display
   // shows what the registry really holds.
-  if (ReadKeyValue(kToolbarKey, kBackBitmap) != *path) {
+  constexpr std::string_view kUnsure = "Rien ne dit donc que ce fond a été enregistré.";
+  const std::optional<std::string> back = ReadToolbarValue(kBackBitmap, kUnsure);
+  if (!back) return;
+  if (*back != *path) {
     RegistryRefused("Le registre n'a pas enregistré ce fond :" + Quoted(chosen));
     return;
   }
   ShowPicture(picture.value());
-  if (ReadKeyValue(kToolbarKey, kBackBitmapOriginal) != *path) {
+  const std::optional<std::string> original = ReadToolbarValue(kBackBitmapOriginal, kUnsure);
+  if (!original) return;
+  if (*original != *path) {
     RegistryRefused(
         "Le registre a enregistré ce fond, mais pas comme image d'origine des "
         "redimensionnements :" +
@@ -178,12 +196,16 @@ void frmIE::cmdFile_Click() {
     return;
   }
   platform_.MsgBox("L'image a été chargée en fond de toolbar d'IE ^^", kMsgInformation, "Mouuuw");
+  OfferToRemoveIE5(*path);
 }
 
 void frmIE::cmdFuck_Click() {
   DeleteKey(kToolbarKey, kBackBitmap);
   DeleteKey(kToolbarKey, kBackBitmapOriginal);
-  if (!ReadKeyValue(kToolbarKey, kBackBitmap).empty()) {
+  constexpr std::string_view kUnsure = "Rien ne dit donc que le fond a été retiré.";
+  const std::optional<std::string> back = ReadToolbarValue(kBackBitmap, kUnsure);
+  if (!back) return;
+  if (!back->empty()) {
     RegistryRefused("Le registre n'a pas retiré le fond de la barre d'outils.\n\n");
     return;
   }
@@ -191,14 +213,21 @@ void frmIE::cmdFuck_Click() {
   Control& placeholder = control("lblNone");
   placeholder.SetVisible(true);
   placeholder.SetText("Ouwm ? =(");
-  if (!ReadKeyValue(kToolbarKey, kBackBitmapOriginal).empty()) {
+  const std::optional<std::string> original = ReadToolbarValue(kBackBitmapOriginal, kUnsure);
+  if (!original) return;
+  if (!original->empty()) {
     RegistryRefused(
         "Le registre a retiré le fond, mais pas l'image d'origine des redimensionnements.\n\n");
+    return;
   }
+  OfferToRemoveIE5("");
 }
 
 void frmIE::cmdSize_Click() {
-  const std::string source = ReadKeyValue(kToolbarKey, kBackBitmapOriginal);
+  const std::optional<std::string> original = ReadToolbarValue(
+      kBackBitmapOriginal, "L'image choisie, d'où part le redimensionnement, est donc inconnue.");
+  if (!original) return;
+  const std::string& source = *original;
   const std::string directory = platform_.ProgramDirectory();
   const std::string width_text = control("txtWidth").Text();
   const std::string height_text = control("txtHeight").Text();
@@ -219,7 +248,10 @@ void frmIE::cmdSize_Click() {
     const std::string target = *safe_directory + "\\resized.bmp";
     if (!SaveResized(source, *width, *height, target)) return;
     WriteKeyValue(kToolbarKey, kBackBitmap, target);
-    if (ReadKeyValue(kToolbarKey, kBackBitmap) != target) {
+    const std::optional<std::string> back = ReadToolbarValue(
+        kBackBitmap, "L'image redimensionnée a été écrite, mais rien ne dit qu'elle est le fond.");
+    if (!back) return;
+    if (*back != target) {
       RegistryRefused(
           "L'image redimensionnée a été écrite, mais le registre ne l'a pas "
           "enregistrée comme fond :" +
@@ -228,6 +260,7 @@ void frmIE::cmdSize_Click() {
     }
     platform_.MsgBox("Le fond de la toolbar a été resizé à la taille voulue =)", kMsgInformation,
                      "Yup");
+    OfferToRemoveIE5(target);
   } else if (source.empty()) {
     platform_.MsgBox("Pas d'image définie en fond de toolbar coco...", kMsgCritical, "Humpf");
   } else {
@@ -255,6 +288,42 @@ void frmIE::RegistryRefused(const std::string& what) {
                    kMsgCritical, "Registre protégé");
 }
 
+std::optional<std::string> frmIE::ReadToolbarValue(const char* name, std::string_view so) {
+  ValueRead read = QueryKeyValue(kToolbarKey, name);
+  if (read.status == kErrorSuccess) return std::move(read.text);
+  if (read.status == kErrorFileNotFound) return std::string();
+  platform_.MsgBox("Le registre ne laisse pas lire la valeur " + std::string(name) +
+                       " de la clé de la barre d'outils d'Internet Explorer (" + kToolbarKey +
+                       ") " + Code(Failure{"RegQueryValueExA", std::uint32_t(read.status)}) +
+                       ".\n\n" + std::string(so) +
+                       " La clé est peut-être protégée par une stratégie ou par ses droits "
+                       "d'accès.",
+                   kMsgCritical, "Registre illisible");
+  return std::nullopt;
+}
+
+void frmIE::OfferToRemoveIE5(const std::string& registered) {
+  const std::optional<std::string> ie5 = ReadToolbarValue(
+      kBackBitmapIE5,
+      "Internet Explorer 5 et 6 affichent peut-être une autre image, celle de BackBitmapIE5.");
+  if (!ie5 || ie5->empty() || SamePath(*ie5, registered)) return;
+  const std::string question =
+      registered.empty()
+          ? "Internet Explorer 5 et 6 affichent quand même une image, celle de BackBitmapIE5 :" +
+                Quoted(*ie5) + "On retire BackBitmapIE5 pour qu'ils n'affichent plus de fond ?"
+          : "Internet Explorer 5 et 6 n'afficheront pas ce fond : ils prennent d'abord l'image "
+            "de BackBitmapIE5 :" +
+                Quoted(*ie5) + "On retire BackBitmapIE5 pour qu'ils affichent ce fond ?";
+  if (platform_.MsgBox(question, kMsgYesNo + kMsgQuestion, "Et IE 5 et 6 ?") != kMsgYes) return;
+  DeleteKey(kToolbarKey, kBackBitmapIE5);
+  const std::optional<std::string> left = ReadToolbarValue(
+      kBackBitmapIE5, "Rien ne dit donc que BackBitmapIE5 a été retiré.");
+  if (left && !left->empty()) {
+    RegistryRefused("Le registre n'a pas retiré BackBitmapIE5 : Internet Explorer 5 et 6 "
+                    "affichent toujours son image.\n\n");
+  }
+}
+
 bool frmIE::SaveResized(const std::string& source, int width, int height,
                         const std::string& target) {
   picSize.SetWidth(width);
@@ -268,22 +337,38 @@ bool frmIE::SaveResized(const std::string& source, int width, int height,
                      kMsgCritical, "Image introuvable");
     return false;
   }
-  if (Result<void> painted = picSize.PaintPicture(*picture.value(), 0, 0, width, height);
-      !painted) {
-    platform_.MsgBox("L'image n'a pas pu être redimensionnée " + Code(painted.failure()) +
-                         " : elle est sans doute trop grande pour la mémoire disponible. "
-                         "Essayez une taille plus petite. Rien n'a été changé.",
-                     kMsgCritical, "Mémoire insuffisante");
-    return false;
+  // The picture is read, stretched and written a band of rows at a time as it is saved.
+  Result<void> saved = picSize.PaintPicture(picture.value(), 0, 0, width, height);
+  if (saved) saved = platform_.SavePicture(picSize.Image(), target);
+  if (saved) return true;
+  const Failure& failure = saved.failure();
+  switch (failure.cause) {
+    case Cause::kMemory:
+      platform_.MsgBox("L'image n'a pas pu être redimensionnée " + Code(failure) +
+                           " : la mémoire disponible ne suffit pas. Fermez d'autres programmes "
+                           "ou essayez une taille plus petite. Rien n'a été changé.",
+                       kMsgCritical, "Mémoire insuffisante");
+      break;
+    case Cause::kSource:
+      platform_.MsgBox("L'image d'origine n'a pas pu être lue jusqu'au bout :" + Quoted(source) +
+                           "Elle a peut-être été modifiée, raccourcie ou supprimée pendant le "
+                           "redimensionnement " +
+                           Code(failure) + ". Rien n'a été changé.",
+                       kMsgCritical, "Image illisible");
+      break;
+    case Cause::kTarget:
+      platform_.MsgBox("L'image redimensionnée ne peut pas être écrite :" + Quoted(target) +
+                           "Le dossier du programme est peut-être protégé en écriture " +
+                           Code(failure) + ". Rien n'a été changé.",
+                       kMsgCritical, "Écriture impossible");
+      break;
+    case Cause::kOther:
+      platform_.MsgBox("L'image n'a pas pu être redimensionnée " + Code(failure) +
+                           ". Rien n'a été changé.",
+                       kMsgCritical, "Redimensionnement impossible");
+      break;
   }
-  if (Result<void> saved = platform_.SavePicture(picSize.Image(), target); !saved) {
-    platform_.MsgBox("L'image redimensionnée ne peut pas être écrite :" + Quoted(target) +
-                         "Le dossier du programme est peut-être protégé en écriture " +
-                         Code(saved.failure()) + ". Rien n'a été changé.",
-                     kMsgCritical, "Écriture impossible");
-    return false;
-  }
-  return true;
+  return false;
 }
 
 void frmIE::cmdAbout_Click() {

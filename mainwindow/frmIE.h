@@ -53,6 +53,12 @@ class frmIE : public RegistryOperations, private FormEvents {
                                           std::string_view advice);
   // Tells the user that the registry did not do `what` the handler asked of it.
   void RegistryRefused(const std::string& what);
+  // The text of a value of the toolbar key, "" when it is absent; or nothing, after telling the
+  // user that the registry did not let it be read and what follows from that (`so`).
+  std::optional<std::string> ReadToolbarValue(const char* name, std::string_view so);
+  // After `registered` became the background ("" once removed): when Internet Explorer 5 and 6
+  // show another picture, BackBitmapIE5's, asks whether to remove that value, and does.
+  void OfferToRemoveIE5(const std::string& registered);
   // Stretches the picture at source to width x height pixels and saves it at target;
   // false, after telling the user why, when nothing could be saved.
   bool SaveResized(const std::string& source, int width, int height, const std::string& target);

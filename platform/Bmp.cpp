@@ -32,7 +32,7 @@ void Put32(std::uint8_t* at, std::uint32_t value) {
 
 }  // namespace
 
-Result<void> WriteBmp24(const BandedPicture& image, ByteSink& out) {
+Result<void> WriteBmp24(const Picture& image, ByteSink& out) {
   const int width = image.Width();
   const int height = image.Height();
   const std::uint64_t stride = BmpRowStride(width, 3);
@@ -46,7 +46,7 @@ Result<void> WriteBmp24(const BandedPicture& image, ByteSink& out) {
   try {
     row.resize(static_cast<std::size_t>(stride));
   } catch (const std::bad_alloc&) {
-    return Failure{"operator new", ENOMEM};
+    return OutOfMemory();
   }
 
   std::array<std::uint8_t, kFileHeaderSize + kInfoHeaderSize> header{};
@@ -88,10 +88,6 @@ Result<void> WriteBmp24(const BandedPicture& image, ByteSink& out) {
   if (!written) return written;
   if (rows_written != height) return Failure{"WriteBmp24", EIO};
   return {};
-}
-
-Result<void> WriteBmp24(const Image32& image, ByteSink& out) {
-  return WriteBmp24(Image32Bands(image), out);
 }
 
 }  // namespace plumeroll

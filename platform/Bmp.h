@@ -28,8 +28,6 @@ constexpr std::uint64_t BmpRowStride(int width, int bytes_per_pixel) {
 // (a band of 24-bit rows already padded is written as it is). Fails, naming WriteBmp24, for a
 // picture that no bitmap file can hold (empty, or over 4 GiB) or that gives fewer rows than
 // its height, and with the first failure of the picture or the sink as it came.
-Result<void> WriteBmp24(const BandedPicture& image, ByteSink& out);
-// The same for a whole picture in memory (for the callers that still hold whole pictures).
-Result<void> WriteBmp24(const Image32& image, ByteSink& out);
+Result<void> WriteBmp24(const Picture& image, ByteSink& out);
 
 }  // namespace plumeroll

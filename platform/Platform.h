@@ -14,13 +14,7 @@
 
 namespace plumeroll {
 
-// A loaded picture. The Win32 one owns a bitmap from the system's own bitmap loader.
-class Picture {
- public:
-  virtual ~Picture() = default;
-  // The picture's pixels as 32-bit colours (may fail for lack of memory).
-  virtual Result<Image32> Pixels() const = 0;
-};
+// A loaded picture, read a band of rows at a time (Image.h).
 using PicturePtr = std::shared_ptr<const Picture>;
 
 // One control of a window, as its handlers change it. Which properties mean something depends
@@ -73,8 +67,14 @@ struct CommonDialog {
   std::string DialogTitle;
 };
 
+// A message box's buttons and icon, added together, and the button that closed it.
+inline constexpr int kMsgYesNo = 4;
 inline constexpr int kMsgCritical = 16;
+inline constexpr int kMsgQuestion = 32;
 inline constexpr int kMsgInformation = 64;
+inline constexpr int kMsgOk = 1;
+inline constexpr int kMsgYes = 6;
+inline constexpr int kMsgNo = 7;
 
 class Platform {
  public:
@@ -83,16 +83,20 @@ class Platform {
   virtual std::unique_ptr<Form> CreateForm(const FormLayout& layout, FormEvents& events) = 0;
   // Runs the event loop until the program's main window, `main`, is closed.
   virtual void RunEventLoop(Form& main) = 0;
-  // A modal message box with one OK button; buttons is kMsgCritical or kMsgInformation.
-  virtual void MsgBox(std::string_view prompt, int buttons, std::string_view title) = 0;
+  // A modal message box: one OK button with kMsgCritical or kMsgInformation; Yes and No with
+  // kMsgYesNo + kMsgQuestion. Returns the button that closed it (kMsgOk, kMsgYes or kMsgNo),
+  // or 0 when the box could not be shown.
+  virtual int MsgBox(std::string_view prompt, int buttons, std::string_view title) = 0;
   // The modal Open dialog, with an empty file name to start with. Cancel leaves FileName empty
   // and is not a failure.
   virtual Result<void> ShowOpen(CommonDialog& dialog) = 0;
-  // Loads a picture with the system's bitmap loader.
+  // Loads a picture from a bitmap file.
   virtual Result<PicturePtr> LoadPicture(const std::string& path) = 0;
-  // Saves an image as a 24-bit Windows bitmap at path. The file is written beside its final
-  // name and moved over it only when complete, so a failure leaves any earlier file whole.
-  virtual Result<void> SavePicture(const Image32& image, const std::string& path) = 0;
+  // Saves a picture as a 24-bit Windows bitmap at path, a band of rows at a time as the picture
+  // gives them. The file is written beside its final name and moved over it only when
+  // complete, so a failure leaves any earlier file whole; the failure's cause tells the
+  // picture's (kSource), memory's and the file's (kTarget) apart.
+  virtual Result<void> SavePicture(const Picture& image, const std::string& path) = 0;
   // The directory that holds the running program, without a trailing backslash.
   virtual std::string ProgramDirectory() = 0;
   // The path in a form the system's ANSI code page can hold (itself, or its short 8.3 form);

@@ -340,7 +340,7 @@ class Stretcher {
     if (two) lanes_.emplace_back(plan_, width / 2, width);
   }
 
-  Result<void> Run(const BandedPicture& source, const BandUse& use) {
+  Result<void> Run(const Picture& source, const BandUse& use) {
     const int source_height = source.Height();
     const auto rows = static_cast<int>(std::clamp<std::int64_t>(
         kSourceBandBytes / (4 * std::int64_t{source.Width()}), 1, source_height));
@@ -409,34 +409,9 @@ Result<void> Stretched::ForEachBand(int rows_per_band, const BandUse& use) const
   try {
     stretcher.emplace(source_width, source_height, width_, height_, rows_per_band);
   } catch (const std::bad_alloc&) {
-    return Failure{"operator new", ENOMEM};
+    return OutOfMemory();
   }
   return stretcher->Run(source_, use);
-}
-
-Result<Image32> Stretch(const Image32& source, int width, int height) {
-  Image32 target{width, height, {}};
-  int row = height;  // the lowest row filled, counted from the top
-  const Image32Bands bands(source);
-  Result<void> made =
-      Stretched(bands, width, height).ForEachBand(64, [&](const Band& band) -> Result<void> {
-        try {
-          if (target.pixels.empty()) target.pixels.resize(static_cast<std::size_t>(width) * height);
-        } catch (const std::bad_alloc&) {
-          return Failure{"operator new", ENOMEM};
-        }
-        for (int r = 0; r < band.rows; ++r) {
-          const std::uint8_t* from = band.bytes + r * band.stride;
-          std::uint32_t* to = &target.pixels[static_cast<std::size_t>(--row) * width];
-          for (int x = 0; x < width; ++x, from += 3) {
-            to[x] =
-                0xFF000000u | std::uint32_t{from[2]} << 16 | std::uint32_t{from[1]} << 8 | from[0];
-          }
-        }
-        return {};
-      });
-  if (!made) return made.failure();
-  return target;
 }
 
 }  // namespace plumeroll

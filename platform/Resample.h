@@ -18,10 +18,10 @@ inline constexpr int kMaxStretch = 16383;
 // 4 bytes, the bottom row first, handed on as soon as they are made, so that they can go to a
 // bitmap file as they come. Working memory is a few rows of the source's and the target's
 // widths, whatever the heights.
-class Stretched final : public BandedPicture {
+class Stretched final : public Picture {
  public:
   // Keeps a reference to source, which must outlive it.
-  Stretched(const BandedPicture& source, int width, int height)
+  Stretched(const Picture& source, int width, int height)
       : source_(source), width_(width), height_(height) {}
   int Width() const override { return width_; }
   int Height() const override { return height_; }
@@ -31,13 +31,9 @@ class Stretched final : public BandedPicture {
   Result<void> ForEachBand(int rows_per_band, const BandUse& use) const override;
 
  private:
-  const BandedPicture& source_;
+  const Picture& source_;
   int width_;
   int height_;
 };
-
-// The whole of source stretched to width x height, in memory (for the callers that still hold
-// whole pictures). Fails as Stretched does.
-Result<Image32> Stretch(const Image32& source, int width, int height);
 
 }  // namespace plumeroll

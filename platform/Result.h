@@ -2,6 +2,7 @@
 // Low-level code returns these; only the windows' handlers turn a failure into a message.
 #pragma once
 
+#include <cerrno>
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
@@ -10,10 +11,21 @@
 
 namespace plumeroll {
 
+// What a failure is due to, where a caller tells the user differently: memory running out, a
+// picture that could not be read to its end (cut short, changed or gone while it was read), a
+// file that could not be written; or none of those.
+enum class Cause { kOther, kMemory, kSource, kTarget };
+
 struct Failure {
   std::string call;          // the function that failed ("LoadImageW"), or the check that refused
   std::uint32_t status = 0;  // its error code (GetLastError, errno or a code of ours)
+  Cause cause = Cause::kOther;
 };
+
+// Memory that could not be had (std::bad_alloc caught).
+inline Failure OutOfMemory() {
+  return Failure{"operator new", ENOMEM, Cause::kMemory};
+}
 
 // "LoadImageW, code 2": how a failure is named to the user.
 inline std::string Describe(const Failure& failure) {

@@ -1,6 +1,9 @@
 // The controls of a form: labels, image boxes, buttons and one-line text boxes.
 #include <algorithm>
+#include <new>
 
+#include "platform/Bmp.h"
+#include "platform/Resample.h"
 #include "platform/Win32Form.h"
 #include "platform/Win32Text.h"
 #include "platform/Win32Window.h"
@@ -41,6 +44,24 @@ std::wstring WindowText(HWND window) {
   const int copied = ::GetWindowTextW(window, text.data(), length + 1);
   text.resize(static_cast<std::size_t>(std::max(copied, 0)));
   return text;
+}
+
+// The picture stretched to width x height, as a bitmap file's rows; nothing when it cannot be
+// read or held.
+std::vector<std::uint8_t> RowsAtSize(const Picture& picture, int width, int height) {
+  std::vector<std::uint8_t> rows;
+  try {
+    rows.reserve(static_cast<std::size_t>(BmpRowStride(width, 3) * std::max(height, 0)));
+  } catch (const std::bad_alloc&) {
+    return {};
+  }
+  const Result<void> read =
+      Stretched(picture, width, height).ForEachBand(height, [&](const Band& band) {
+        rows.insert(rows.end(), band.bytes, band.bytes + band.stride * band.rows);
+        return Result<void>{};
+      });
+  if (!read) rows.clear();
+  return rows;
 }
 
 // The text as a control shows it: a label's line breaks made the system's.
@@ -134,8 +155,9 @@ void Win32Control::FitTextToBox() {
 }
 
 void Win32Control::SetPicture(PicturePtr picture) {
-  picture_ = std::dynamic_pointer_cast<const Win32Picture>(std::move(picture));
-  shown_ = Image32{};
+  picture_ = std::move(picture);
+  shown_width_ = shown_height_ = 0;
+  shown_.clear();
   ::InvalidateRect(window_, nullptr, FALSE);
 }
 
@@ -180,17 +202,18 @@ LRESULT Win32Control::HandleMessage(HWND window, UINT message, WPARAM wparam, LP
 void Win32Control::PaintImage(HWND window, HDC dc) {
   RECT box{};
   ::GetClientRect(window, &box);
-  if (picture_ && (shown_.width != box.right || shown_.height != box.bottom)) {
-    Result<Image32> scaled = picture_->Scaled(box.right, box.bottom);
-    shown_ = scaled ? std::move(scaled.value()) : Image32{};
+  if (picture_ && (shown_width_ != box.right || shown_height_ != box.bottom)) {
+    shown_width_ = box.right;
+    shown_height_ = box.bottom;
+    shown_ = RowsAtSize(*picture_, box.right, box.bottom);
   }
-  if (shown_.pixels.empty()) {
+  if (shown_.empty()) {
     ::FillRect(dc, &box, ::GetSysColorBrush(COLOR_BTNFACE));
     return;
   }
-  const BITMAPINFO info = TopDown32BitInfo(shown_.width, shown_.height);
-  ::StretchDIBits(dc, 0, 0, shown_.width, shown_.height, 0, 0, shown_.width, shown_.height,
-                  shown_.pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+  const BITMAPINFO info = BottomUp24BitInfo(shown_width_, shown_height_);
+  ::StretchDIBits(dc, 0, 0, shown_width_, shown_height_, 0, 0, shown_width_, shown_height_,
+                  shown_.data(), &info, DIB_RGB_COLORS, SRCCOPY);
 }
 
 }  // namespace plumeroll::win32

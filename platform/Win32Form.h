@@ -58,7 +58,8 @@ class Win32Control final : public Control {
   // user-interface font differs from one system to the next, and the layouts are fixed.
   void FitTextToBox();
   // Paints an image box: its picture stretched to the whole box, or the bare background. The
-  // stretched copy is made once for each picture and size, and painted as it is after that.
+  // stretched copy is made once for each picture and size, a band of the picture's rows at a
+  // time, and painted as it is after that.
   void PaintImage(HWND window, HDC dc);
 
   Win32Form* form_ = nullptr;
@@ -67,8 +68,11 @@ class Win32Control final : public Control {
   HWND window_ = nullptr;                        // a child of the form, destroyed with it
   HFONT font_ = nullptr;                         // the row's font, owned by the form
   UniqueHfont fitted_font_;                      // a smaller size of it, when the text needs one
-  std::shared_ptr<const Win32Picture> picture_;  // an image box's picture
-  Image32 shown_;                                // and its copy at the box's size
+  PicturePtr picture_;  // an image box's picture
+  // and its copy at the box's size, as a bitmap file's rows (empty when it could not be made)
+  int shown_width_ = 0;
+  int shown_height_ = 0;
+  std::vector<std::uint8_t> shown_;
 };
 
 class Win32Form final : public Form {

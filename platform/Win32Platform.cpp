@@ -47,12 +47,14 @@ void Win32Platform::RunEventLoop(Form& main) {
   win32::RunMessagesUntilGone(reinterpret_cast<HWND>(main.hWnd()));
 }
 
-void Win32Platform::MsgBox(std::string_view prompt, int buttons, std::string_view title) {
-  const UINT icon = static_cast<UINT>(buttons) & MB_ICONMASK;
+int Win32Platform::MsgBox(std::string_view prompt, int buttons, std::string_view title) {
+  const auto style = static_cast<UINT>(buttons) & (MB_TYPEMASK | MB_ICONMASK);
   const HWND owner = ::GetActiveWindow();
-  ::MessageBoxW(owner, win32::Utf8ToWide(prompt).c_str(), win32::Utf8ToWide(title).c_str(),
-                MB_OK | icon | (owner ? MB_APPLMODAL : MB_TASKMODAL));
+  const int pressed =
+      ::MessageBoxW(owner, win32::Utf8ToWide(prompt).c_str(), win32::Utf8ToWide(title).c_str(),
+                    style | (owner ? MB_APPLMODAL : MB_TASKMODAL));
   win32::RethrowPendingException();
+  return pressed;
 }
 
 Result<void> Win32Platform::ShowOpen(CommonDialog& dialog) {
@@ -93,7 +95,7 @@ Result<PicturePtr> Win32Platform::LoadPicture(const std::string& path) {
   return win32::LoadBitmapFile(win32::Utf8ToWide(path));
 }
 
-Result<void> Win32Platform::SavePicture(const Image32& image, const std::string& path) {
+Result<void> Win32Platform::SavePicture(const Picture& image, const std::string& path) {
   return win32::SaveBitmapFile(image, win32::Utf8ToWide(path));
 }
 

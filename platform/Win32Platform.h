@@ -13,10 +13,10 @@ class Win32Platform final : public Platform {
 
   std::unique_ptr<Form> CreateForm(const FormLayout& layout, FormEvents& events) override;
   void RunEventLoop(Form& main) override;
-  void MsgBox(std::string_view prompt, int buttons, std::string_view title) override;
+  int MsgBox(std::string_view prompt, int buttons, std::string_view title) override;
   Result<void> ShowOpen(CommonDialog& dialog) override;
   Result<PicturePtr> LoadPicture(const std::string& path) override;
-  Result<void> SavePicture(const Image32& image, const std::string& path) override;
+  Result<void> SavePicture(const Picture& image, const std::string& path) override;
   std::string ProgramDirectory() override;
   std::optional<std::string> AnsiSafePath(const std::string& path) override;
 };

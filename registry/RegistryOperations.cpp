@@ -24,6 +24,9 @@ constexpr std::array<Hive, 4> kHives = {{
 
 // Room for the longest name a key or value can have, and for the data ReadKeyListValue offers.
 constexpr std::uint32_t kListBufferSize = 32768;
+// The largest value read: far more than any path, and a buffer that a 32-bit process can make
+// (the size the registry gives, plus one, would not even fit its size_t at 4 GiB).
+constexpr std::uint32_t kLargestValue = 16u << 20;
 
 // Upper-cases a UTF-8 text: a-z, and the Latin-1 small letters U+00E0-U+00FE but U+00F7 (the
 // division sign), whose capitals lie 32 code points lower. These are the accented letters of
@@ -84,14 +87,18 @@ class UniqueKey {
 };
 
 // Opens the key that Path names: ValuePath, StringPath, then RegOpenKeyA. Nothing when the path
-// names no hive or the key cannot be opened; nothing is open then.
+// names no hive or the key cannot be opened (status says why, when given); nothing is open then.
 std::optional<UniqueKey> OpenKey(RegistryOperations& operations, modRegistry& api,
-                                 const std::string& Path) {
+                                 const std::string& Path, RegStatus* status = nullptr) {
+  RegStatus opened = kErrorFileNotFound;
   const std::int32_t hive = operations.ValuePath(Path);
-  if (hive == 0) return std::nullopt;
-  const std::string sub_key = api.AnsiFromUtf8(operations.StringPath(hive, Path));
   RegHandle key = 0;
-  if (api.RegOpenKeyA(hive, sub_key.c_str(), &key) != kErrorSuccess) return std::nullopt;
+  if (hive != 0) {
+    const std::string sub_key = api.AnsiFromUtf8(operations.StringPath(hive, Path));
+    opened = api.RegOpenKeyA(hive, sub_key.c_str(), &key);
+  }
+  if (status) *status = opened;
+  if (opened != kErrorSuccess) return std::nullopt;
   return UniqueKey(api, key);
 }
 
@@ -132,25 +139,30 @@ std::string RegistryOperations::StringPath(std::int32_t hKey, std::string Path) 
 }
 
 std::string RegistryOperations::ReadKeyValue(std::string Path, std::string Key) {
-  const auto key = OpenKey(*this, api_, Path);
-  if (!key) return {};
+  ValueRead read = QueryKeyValue(std::move(Path), std::move(Key));
+  return read.status == kErrorSuccess ? std::move(read.text) : std::string();
+}
+
+ValueRead RegistryOperations::QueryKeyValue(std::string Path, std::string Key) {
+  ValueRead read;
+  const auto key = OpenKey(*this, api_, Path, &read.status);
+  if (!key) return read;
   const std::string value_name = api_.AnsiFromUtf8(Key);
   std::uint32_t type = 0;
   std::uint32_t size = 0;
-  if (api_.RegQueryValueExA(key->get(), value_name.c_str(), nullptr, &type, nullptr, &size) !=
-      kErrorSuccess) {
-    return {};
-  }
+  read.status =
+      api_.RegQueryValueExA(key->get(), value_name.c_str(), nullptr, &type, nullptr, &size);
+  if (read.status != kErrorSuccess) return read;
+  if (size > kLargestValue) return {kErrorMoreData, {}};
   // One spare byte keeps the buffer's address valid when the data are empty; it is not offered.
   std::string buffer(std::size_t{size} + 1, '\0');
-  if (api_.RegQueryValueExA(key->get(), value_name.c_str(), nullptr, &type,
-                            reinterpret_cast<std::uint8_t*>(buffer.data()),
-                            &size) != kErrorSuccess) {
-    return {};
-  }
+  read.status = api_.RegQueryValueExA(key->get(), value_name.c_str(), nullptr, &type,
+                                      reinterpret_cast<std::uint8_t*>(buffer.data()), &size);
+  if (read.status != kErrorSuccess) return read;
   // The data up to the first NUL byte; data without one are taken whole.
   const std::string_view data = std::string_view(buffer).substr(0, buffer.size() - 1);
-  return api_.Utf8FromAnsi(data.substr(0, data.find('\0')));
+  read.text = api_.Utf8FromAnsi(data.substr(0, data.find('\0')));
+  return read;
 }
 
 void RegistryOperations::WriteKeyValue(std::string Path, std::string Key, std::string Value) {

@@ -15,6 +15,14 @@
 
 namespace plumeroll {
 
+// What reading a value found: its text, or why there is none, as the status of the call that
+// ended the reading: kErrorFileNotFound when the key or the value is absent (or the path names
+// no hive), any other status when the registry did not let it be read.
+struct ValueRead {
+  RegStatus status = kErrorSuccess;
+  std::string text;  // the data up to their first NUL, when status is kErrorSuccess
+};
+
 class RegistryOperations {
  public:
   explicit RegistryOperations(modRegistry& api) : api_(api) {}
@@ -31,6 +39,10 @@ class RegistryOperations {
   virtual std::vector<std::string> ReadSubFolders(std::string Path);
   virtual double CountFolders(std::string Path);
   virtual std::vector<std::string> ReadKeyListValue(std::string Path);
+
+  // ReadKeyValue's reading, with its calls, telling an absent value from one that could not be
+  // read.
+  ValueRead QueryKeyValue(std::string Path, std::string Key);
 
  protected:
   modRegistry& api() { return api_; }

@@ -31,6 +31,9 @@ wine_prefix_up() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "Creating the Wine prefix $WINEPREFIX"
     wine wineboot -i </dev/null >/dev/null 2>&1
+    # A program that crashes is reported and ends, rather than waiting behind a crash dialog.
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+      </dev/null >/dev/null 2>&1
   fi
   # Debian's Wine does not find its own TrueType fonts (Tahoma, Marlett for the title-bar
   # buttons, ...): offer them in the prefix's Fonts folder, as a Windows system has them.

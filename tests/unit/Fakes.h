@@ -1,17 +1,19 @@
 // Stand-ins for the windows' handlers: window and picture services whose controls keep their
-// state and whose messages, dialogs and files are recorded; and the in-memory registry,
-// recording the calls made to it, any of which can be made to fail.
+// state and whose messages, dialogs and files are recorded; and a registry of values that
+// records the calls made to it, any of which can be made to fail. How the real registry answers
+// is proved on the real one (the contract layer).
 #pragma once
 
 #include <functional>
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <tuple>
 
 #include "platform/Platform.h"
-#include "registry/MemoryRegistry.h"
+#include "registry/modRegistry.h"
 
 namespace plumeroll::testing {
 
@@ -37,12 +39,18 @@ struct FakeControl : Control {
   int max_length;
 };
 
+// A picture of 40 x 30 pixels of one colour, or one whose reading fails.
 struct FakePicture : Picture {
-  Result<Image32> Pixels() const override {
-    if (image.pixels.empty()) return Failure{"GetDIBits", 8};
-    return image;
+  int Width() const override { return 40; }
+  int Height() const override { return 30; }
+  Result<void> ForEachBand(int, const BandUse& use) const override {
+    if (failure) return *failure;
+    std::vector<std::uint8_t> rows;
+    for (int pixel = 0; pixel < 40 * 30; ++pixel) rows.insert(rows.end(), {blue, 0x20, 0x10});
+    return use(Band{30, rows.data(), 40 * 3, 3});
   }
-  Image32 image;  // no pixels: they cannot be had
+  std::uint8_t blue = 0;
+  std::optional<Failure> failure;
 };
 
 using Message = std::tuple<std::string, int, std::string>;  // prompt, buttons, title
@@ -77,8 +85,9 @@ struct FakePlatform : Platform {
     return std::make_unique<Form>(layout, events, *this);
   }
   void RunEventLoop(plumeroll::Form&) override { event_loop(); }
-  void MsgBox(std::string_view prompt, int buttons, std::string_view title) override {
+  int MsgBox(std::string_view prompt, int buttons, std::string_view title) override {
     messages.push_back({std::string(prompt), buttons, std::string(title)});
+    return buttons & kMsgYesNo ? answer : kMsgOk;
   }
   Result<void> ShowOpen(CommonDialog& shown) override {
     dialog = shown;
@@ -89,9 +98,17 @@ struct FakePlatform : Platform {
     if (!pictures.count(path)) return Failure{"LoadImageW", 2};
     return PicturePtr(pictures[path]);
   }
-  Result<void> SavePicture(const Image32& image, const std::string& path) override {
-    if (save_fails) return Failure{"MoveFileExW", 5};
-    files[path] = image;
+  // Reads the picture, as a save does, and keeps its size and the blue of its pixels.
+  Result<void> SavePicture(const Picture& image, const std::string& path) override {
+    std::uint8_t blue = 0;
+    Result<void> read = image.ForEachBand(8, [&](const Band& band) {
+      blue = band.bytes[0];
+      return Result<void>{};
+    });
+    if (!read) return read;
+    if (save_fails) return Failure{"MoveFileExW", 5, Cause::kTarget};
+    files[path] = std::to_string(image.Width()) + "x" + std::to_string(image.Height()) + " of " +
+                  static_cast<char>(blue);
     return {};
   }
   std::string ProgramDirectory() override { return "C:\\P"; }
@@ -99,10 +116,10 @@ struct FakePlatform : Platform {
     return ansi_paths.count(path) ? ansi_paths[path] : path;
   }
 
-  // A picture of 40 x 30 pixels whose blue is the path's first character.
+  // A picture whose blue is the path's first character.
   void AddPicture(const std::string& path) {
     pictures[path] = std::make_shared<FakePicture>();
-    pictures[path]->image = {40, 30, std::vector(40 * 30, 0xFF102000u | std::uint8_t(path[0]))};
+    pictures[path]->blue = static_cast<std::uint8_t>(path[0]);
   }
   Form& form() { return *forms.at(0); }
 
@@ -111,6 +128,7 @@ struct FakePlatform : Platform {
   std::map<std::string, std::optional<std::string>> ansi_paths;  // absent: the path itself
   std::string chosen_file;
   bool save_fails = false;
+  int answer = kMsgNo;                       // to a question
   std::function<void(Form&)> while_modal;    // what the user does in a modal window
   std::function<void()> event_loop = [] {};  // while the main window is open
 
@@ -118,44 +136,77 @@ struct FakePlatform : Platform {
   std::vector<Form*> forms;  // those that exist, in the order they were created
   std::vector<Message> messages;
   CommonDialog dialog;  // the last one shown
-  std::map<std::string, Image32> files;
+  std::map<std::string, std::string> files;  // path: "WxH of" the blue of its pixels
 };
 using FakeForm = FakePlatform::Form;
 
-// The in-memory registry, logging the calls that open, create, write, delete or close keys, and
-// those to the shell. "Function" or "Function ValueName" in `failures` gives the status that
-// such a call returns, leaving everything as it was.
-struct RecordingRegistry : MemoryRegistry {
+// A registry of string values under keys named as the operations name them, logging every call
+// that opens, creates, writes, deletes or closes, and those to the shell. "Function" or
+// "Function ValueName" in `failures` gives the status that such a call returns, leaving
+// everything as it was; a value in `oversized` claims 4 GiB of data. Its ANSI code page is
+// Latin-1, so that what the operations convert shows in the log.
+struct FakeRegistry : modRegistry {
   RegStatus RegOpenKeyA(RegHandle hKey, const char* lpSubKey, RegHandle* phkResult) override {
-    return Record("RegOpenKeyA", hKey, lpSubKey, phkResult, "",
-                  [&] { return MemoryRegistry::RegOpenKeyA(hKey, lpSubKey, phkResult); });
+    return Log("RegOpenKeyA", hKey, lpSubKey, "", [&] {
+      if (!keys.count(lpSubKey) && *lpSubKey) return kErrorFileNotFound;
+      *phkResult = Open(lpSubKey);
+      return kErrorSuccess;
+    }, phkResult);
   }
   RegStatus RegCreateKeyA(RegHandle hKey, const char* lpSubKey, RegHandle* phkResult) override {
-    return Record("RegCreateKeyA", hKey, lpSubKey, phkResult, "",
-                  [&] { return MemoryRegistry::RegCreateKeyA(hKey, lpSubKey, phkResult); });
+    return Log("RegCreateKeyA", hKey, lpSubKey, "", [&] {
+      keys.insert(lpSubKey);
+      *phkResult = Open(lpSubKey);
+      return kErrorSuccess;
+    }, phkResult);
   }
-  RegStatus RegSetValueExA(RegHandle hKey, const char* lpValueName, std::uint32_t Reserved,
-                           std::uint32_t dwType, const std::uint8_t* lpData,
-                           std::uint32_t cbData) override {
-    std::string bytes;
-    for (std::uint32_t i = 0; i < cbData; ++i)
-      bytes += lpData[i] ? std::string(1, lpData[i]) : "\\0";
-    const std::string written = " " + bytes + " " + std::to_string(cbData);
-    return Record("RegSetValueExA", hKey, lpValueName, nullptr, written, [&] {
-      return MemoryRegistry::RegSetValueExA(hKey, lpValueName, Reserved, dwType, lpData, cbData);
-    });
+  RegStatus RegQueryValueExA(RegHandle hKey, const char* lpValueName, std::uint32_t*,
+                             std::uint32_t*, std::uint8_t* lpData,
+                             std::uint32_t* lpcbData) override {
+    if (const auto refusal = Refusal("RegQueryValueExA", lpValueName)) return *refusal;
+    const auto value = values.find({open[hKey], lpValueName});
+    if (value == values.end()) return kErrorFileNotFound;
+    const std::string& data = value->second;
+    if (!lpData) {
+      *lpcbData = oversized.count(lpValueName) ? 0xFFFFFFFFu : std::uint32_t(data.size());
+      return kErrorSuccess;
+    }
+    if (*lpcbData < data.size()) return kErrorMoreData;
+    std::copy(data.begin(), data.end(), lpData);
+    return kErrorSuccess;
+  }
+  RegStatus RegSetValueExA(RegHandle hKey, const char* lpValueName, std::uint32_t, std::uint32_t,
+                           const std::uint8_t* lpData, std::uint32_t cbData) override {
+    const std::string data(reinterpret_cast<const char*>(lpData), cbData);
+    std::string shown;
+    for (const char c : data) shown += c ? std::string(1, c) : "\\0";
+    return Log("RegSetValueExA", hKey, lpValueName, " " + shown + " " + std::to_string(cbData),
+               [&] {
+                 values[{open[hKey], lpValueName}] = data;
+                 return kErrorSuccess;
+               });
   }
   RegStatus RegDeleteValueA(RegHandle hKey, const char* lpValueName) override {
-    return Record("RegDeleteValueA", hKey, lpValueName, nullptr, "",
-                  [&] { return MemoryRegistry::RegDeleteValueA(hKey, lpValueName); });
+    return Log("RegDeleteValueA", hKey, lpValueName, "", [&] {
+      return values.erase({open[hKey], lpValueName}) ? kErrorSuccess : kErrorFileNotFound;
+    });
   }
   RegStatus RegCloseKey(RegHandle hKey) override {
-    return Record("RegCloseKey", hKey, "", nullptr, "",
-                  [&] { return MemoryRegistry::RegCloseKey(hKey); });
+    return Log("RegCloseKey", hKey, "", "",
+               [&] { return open.erase(hKey) ? kErrorSuccess : kErrorInvalidHandle; });
   }
   RegStatus RegDeleteKeyA(RegHandle hKey, const char* lpSubKey) override {
-    return Record("RegDeleteKeyA", hKey, lpSubKey, nullptr, "",
-                  [&] { return MemoryRegistry::RegDeleteKeyA(hKey, lpSubKey); });
+    return Log("RegDeleteKeyA", hKey, lpSubKey, "",
+               [&] { return keys.erase(open[hKey]) ? kErrorSuccess : kErrorFileNotFound; });
+  }
+  // Lists nothing, or the failure asked for, leaving the name as it was.
+  RegStatus RegEnumKeyExA(RegHandle, std::uint32_t, char*, std::uint32_t*, std::uint32_t*, char*,
+                          std::uint32_t*, void*) override {
+    return Refusal("RegEnumKeyExA", "").value_or(kErrorNoMoreItems);
+  }
+  RegStatus RegEnumValueA(RegHandle, std::uint32_t, char*, std::uint32_t*, std::uint32_t*,
+                          std::uint32_t*, std::uint8_t*, std::uint32_t*) override {
+    return Refusal("RegEnumValueA", "").value_or(kErrorNoMoreItems);
   }
   // Logged with the window, the target, the directory and the show command; a verb or
   // parameters, which the program never gives, show as such.
@@ -164,30 +215,63 @@ struct RecordingRegistry : MemoryRegistry {
                               std::int32_t nShowCmd) override {
     log.push_back("ShellExecuteA " + std::to_string(hwnd) + " " + lpFile +
                   (lpOperation || lpParameters ? " verb or parameters" : "") +
-                  " directory:" + Text(lpDirectory) + " " + std::to_string(nShowCmd));
+                  " directory:" + (lpDirectory ? lpDirectory : "(null)") + " " +
+                  std::to_string(nShowCmd));
     return 2;  // as when no program is associated: the window ignores it
+  }
+  std::string AnsiFromUtf8(std::string_view text) override {
+    std::string bytes;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      const auto lead = static_cast<unsigned char>(text[i]);
+      if (lead < 0x80) bytes += text[i];
+      else if (lead < 0xC4 && i + 1 < text.size())  // U+0080..U+00FF
+        bytes += static_cast<char>((lead & 0x03) << 6 | (text[++i] & 0x3F));
+      else for (bytes += '?'; i + 1 < text.size() && (text[i + 1] & 0xC0) == 0x80;) ++i;
+    }
+    return bytes;
+  }
+  std::string Utf8FromAnsi(std::string_view bytes) override {
+    std::string text;
+    for (const char c : bytes) {
+      const auto byte = static_cast<unsigned char>(c);
+      if (byte < 0x80) text += c;
+      else text += {static_cast<char>(0xC0 | byte >> 6), static_cast<char>(0x80 | (byte & 0x3F))};
+    }
+    return text;
   }
 
   std::map<std::string, RegStatus> failures;
+  std::set<std::string> oversized;
+  std::set<std::string> keys;
+  std::map<std::pair<std::string, std::string>, std::string> values;  // key, name: data
   // The calls, one a line: the function; the key, as HKCU or as the one opened n-th (keyn); the
   // sub-key or value name, with the bytes written (a NUL as \0) and their size; the key opened.
   std::vector<std::string> log;
 
  private:
-  static std::string Text(const char* text) { return text ? text : "(null)"; }
-  RegStatus Record(const std::string& function, RegHandle key, const char* text,
-                   const RegHandle* opened, const std::string& written,
-                   const std::function<RegStatus()>& make) {
-    auto failure = failures.find(function + " " + Text(text));
+  std::optional<RegStatus> Refusal(const std::string& function, const std::string& name) {
+    auto failure = failures.find(function + " " + name);
     if (failure == failures.end()) failure = failures.find(function);
-    const RegStatus status = failure != failures.end() ? failure->second : make();
-    log.push_back(function + " " + keys_[key] + (Text(text).empty() ? "" : " " + Text(text)) +
-                  written);
-    if (opened && *opened)
-      log.back() += " -> " + (keys_[*opened] = "key" + std::to_string(keys_.size()));
+    if (failure == failures.end()) return std::nullopt;
+    return failure->second;
+  }
+  RegHandle Open(const std::string& sub_key) {
+    open[next_] = sub_key;
+    return next_++;
+  }
+  RegStatus Log(const std::string& function, RegHandle key, const std::string& name,
+                const std::string& written, const std::function<RegStatus()>& make,
+                const RegHandle* opened = nullptr) {
+    const std::optional<RegStatus> refusal = Refusal(function, name);
+    const RegStatus status = refusal ? *refusal : make();
+    log.push_back(function + " " + names_[key] + (name.empty() ? "" : " " + name) + written);
+    if (opened && status == kErrorSuccess)
+      log.back() += " -> " + (names_[*opened] = "key" + std::to_string(names_.size()));
     return status;
   }
-  std::map<RegHandle, std::string> keys_ = {{kHkeyCurrentUser, "HKCU"}};
+  std::map<RegHandle, std::string> open;  // the keys open, by handle
+  std::map<RegHandle, std::string> names_ = {{kHkeyCurrentUser, "HKCU"}};
+  RegHandle next_ = 0x40;
 };
 
 }  // namespace plumeroll::testing

@@ -30,26 +30,34 @@ std::uint32_t Grey(int level) {
   return 0x010101u * static_cast<std::uint32_t>(level);
 }
 constexpr std::uint32_t kWhite = 0xFFFFFF;
-// A picture given in bands of at most `most` rows; it fails after giving `fail_after` rows, and
-// counts those it gave.
-struct Source final : BandedPicture {
-  explicit Source(Image32 pixels) : image(std::move(pixels)) {}
-  int Width() const override { return image.width; }
-  int Height() const override { return image.height; }
+// A picture of 0xRRGGBB colours, top row first, given as 32-bit rows in bands of at most `most`
+// rows; it fails after giving `fail_after` rows, and counts those it gave.
+struct Source final : Picture {
+  Source(int w, int h, std::vector<std::uint32_t> colours)
+      : width(w), height(h), rgb(std::move(colours)) {}
+  int Width() const override { return width; }
+  int Height() const override { return height; }
   Result<void> ForEachBand(int rows, const BandUse& use) const override {
-    given = 0;
-    return Image32Bands(image).ForEachBand(std::min(rows, most), [&](const Band& band) {
-      if (given >= fail_after) return Result<void>(Failure{"ReadFile", 5});
-      given += band.rows;
-      return use(band);
-    });
+    for (given = 0; given < height;) {
+      if (given >= fail_after) return Failure{"ReadFile", 5};
+      const int band = std::min({rows, most, height - given});
+      std::vector<std::uint32_t> bytes;
+      for (int y = height - 1 - given; y > height - 1 - given - band; --y)
+        bytes.insert(bytes.end(), rgb.begin() + y * width, rgb.begin() + (y + 1) * width);
+      given += band;
+      const Result<void> used =
+          use(Band{band, reinterpret_cast<const std::uint8_t*>(bytes.data()), 4 * width, 4});
+      if (!used) return used;
+    }
+    return {};
   }
-  Image32 image;
+  int width, height;
+  std::vector<std::uint32_t> rgb;
   int most = 1 << 30, fail_after = 1 << 30;
   mutable int given = 0;
 };
 // A picture's colours, top row first, taken from its bands of rows_per_band rows.
-std::vector<std::uint32_t> Colours(const BandedPicture& picture, int rows_per_band = 5) {
+std::vector<std::uint32_t> Colours(const Picture& picture, int rows_per_band = 5) {
   std::vector<std::uint32_t> colours;
   EXPECT_TRUE(picture.ForEachBand(rows_per_band, [&](const Band& band) {
     for (int r = 0; r < band.rows; ++r) {
@@ -66,7 +74,7 @@ std::vector<std::uint32_t> Colours(const BandedPicture& picture, int rows_per_ba
 TEST(StretchedTest, ShrinkingAveragesTheAreaCoveredGrowingInterpolatesSameSizeCopies) {
   const std::vector<std::uint32_t> four = {0x010203, 0x040506, 0x070809, 0x0A0B0C};
   const struct {
-    Image32 source;
+    Source source;
     int width, height;
     std::vector<std::uint32_t> expected;
   } cases[] = {
@@ -82,26 +90,25 @@ TEST(StretchedTest, ShrinkingAveragesTheAreaCoveredGrowingInterpolatesSameSizeCo
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.source.width << "x" << c.source.height << " to "
                                       << c.width << "x" << c.height);
-    EXPECT_EQ(Colours(Stretched(Source(c.source), c.width, c.height)), c.expected);
+    EXPECT_EQ(Colours(Stretched(c.source, c.width, c.height)), c.expected);
   }
   // A uniform picture stays uniform, to the very border, whatever the factors.
   for (const auto& [width, height] : {std::pair{1, 1}, {9999, 1}, {1, 9999}, {37, 511}}) {
-    const Source uniform(Image32{3, 2, std::vector(6, 0x3C82C8u)});
+    const Source uniform(3, 2, std::vector(6, 0x3C82C8u));
     const std::vector<std::uint32_t> colours = Colours(Stretched(uniform, width, height), 64);
     EXPECT_EQ(std::set(colours.begin(), colours.end()), std::set{0x3C82C8u});
   }
   // Black beside white grown wide, its halves made side by side: a ramp, never back.
   const std::vector<std::uint32_t> ramp = Colours(
-      Stretched(Source(Image32{8, 1, {0, 0, 0, 0, kWhite, kWhite, kWhite, kWhite}}), 999, 1));
+      Stretched(Source(8, 1, {0, 0, 0, 0, kWhite, kWhite, kWhite, kWhite}), 999, 1));
   EXPECT_EQ(std::tuple(ramp.front(), ramp.back()), std::tuple(0u, kWhite));
   EXPECT_TRUE(std::is_sorted(ramp.begin(), ramp.end()));
   EXPECT_GT(std::set(ramp.begin(), ramp.end()).size(), 100u) << "with levels in between";
 }
 
 TEST(StretchedTest, TheSameRowsWhateverTheBandsHandedOnAsMadeUntilAFailure) {
-  Image32 noise{37, 211, {}};
-  for (std::uint32_t i = 0; i < 37 * 211; ++i) noise.pixels.push_back(i * 2654435761u >> 8);
-  Source source(noise);
+  Source source(37, 211, {});
+  for (std::uint32_t i = 0; i < 37 * 211; ++i) source.rgb.push_back(i * 2654435761u >> 8);
   for (const auto& [width, height] : {std::pair{23, 97}, {61, 300}, {90, 50}}) {
     const std::vector<std::uint32_t> expected = Colours(Stretched(source, width, height), 1000);
     for (const auto& [most, rows] : {std::pair{1, 1}, {6, 7}, {1000, 3}}) {
@@ -126,7 +133,7 @@ TEST(StretchedTest, TheSameRowsWhateverTheBandsHandedOnAsMadeUntilAFailure) {
   const Result<void> unread = Stretched(source, 3, 150).ForEachBand(8, ok);
   EXPECT_EQ(std::tuple(unread.failure().call, unread.failure().status), std::tuple("ReadFile", 5u));
   for (const auto& [width, height, source_width] : {std::tuple{0, 5, 3}, {5, 0, 3}, {5, 5, 0}}) {
-    const Source empty(Image32{source_width, 1, std::vector<std::uint32_t>(source_width)});
+    const Source empty(source_width, 1, std::vector<std::uint32_t>(source_width));
     EXPECT_EQ(Stretched(empty, width, height).ForEachBand(8, ok).failure().call, "Stretched");
   }
 }
@@ -151,9 +158,9 @@ TEST(WriteBmp24Test, WritesABottomUpFileOfPaddedRowsOrRefusesSayingWhy) {
   // one plane, 24 bits, uncompressed, 16 bytes of pixels, no resolution, no colour table. Then
   // the bottom row first, each pixel blue, green, red, each row padded to 4 bytes: the same
   // from a picture's 32-bit pixels as from the padded rows of its copy.
-  const Source source(Image32{2, 2, {0x010203, 0x040506, 0x070809, 0x0A0B0C}});
+  const Source source(2, 2, {0x010203, 0x040506, 0x070809, 0x0A0B0C});
   const Stretched copy(source, 2, 2);
-  for (const BandedPicture* picture : std::array<const BandedPicture*, 2>{&source, &copy}) {
+  for (const Picture* picture : std::array<const Picture*, 2>{&source, &copy}) {
     StringSink sink;
     ASSERT_TRUE(WriteBmp24(*picture, sink));
     EXPECT_EQ(sink.bytes, Bytes({'B', 'M', 70, 0, 0, 0, 0, 0, 0,  0, 54, 0, 0, 0, 40, 0, 0, 0, 2, 0,
@@ -162,7 +169,7 @@ TEST(WriteBmp24Test, WritesABottomUpFileOfPaddedRowsOrRefusesSayingWhy) {
                               Bytes({9, 8, 7, 12, 11, 10, 0, 0, 3, 2, 1, 6, 5, 4, 0, 0}));
   }
   StringSink refused;
-  EXPECT_EQ(WriteBmp24(Source(Image32{0, 4, {}}), refused).failure().call, "WriteBmp24");
+  EXPECT_EQ(WriteBmp24(Source(0, 4, {}), refused).failure().call, "WriteBmp24");
   refused.room = 60;
   EXPECT_EQ(WriteBmp24(source, refused).failure().call, "WriteFile");
 }

@@ -13,7 +13,7 @@ using Strings = std::vector<std::string>;
 constexpr char kToolbar[] = "HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\Toolbar";
 
 TEST(RegistryTest, APathNamesItsHiveInAnyCaseAndItsUpperCasedSubKeyAfterOneSeparator) {
-  RecordingRegistry reg;
+  FakeRegistry reg;
   RegistryOperations ops(reg);
   const std::tuple<const char*, std::int32_t, const char*> paths[] = {
       {kToolbar, kHkeyCurrentUser, "SOFTWARE\\MICROSOFT\\INTERNET EXPLORER\\TOOLBAR"},
@@ -32,7 +32,7 @@ TEST(RegistryTest, APathNamesItsHiveInAnyCaseAndItsUpperCasedSubKeyAfterOneSepar
 }
 
 TEST(RegistryTest, EachOperationMakesItsCallsInTheAnsiCodePageAndClosesWhatItOpenedOnce) {
-  RecordingRegistry reg;
+  FakeRegistry reg;
   RegistryOperations ops(reg);
   ops.WriteKeyValue(kToolbar, "BackBitmap", "C:\\Pics\\paper1.bmp");
   ops.WriteKeyValue("HKEY_CURRENT_USER\\Café", "Clé", "Été");
@@ -58,16 +58,40 @@ TEST(RegistryTest, EachOperationMakesItsCallsInTheAnsiCodePageAndClosesWhatItOpe
                "RegOpenKeyA " + toolbar + "\\MISSING"}));  // failed: none to close
 }
 
-// A failing enumeration call (here a name longer than any buffer, which only the in-memory
-// registry allows) still lists its entry, as the untouched buffer gives it, then ends the
-// listing: it would fail again at every index.
-TEST(RegistryTest, AListingEndsAtItsFirstFailingEntry) {
-  RecordingRegistry reg;
+// A read tells an absent key or value from one that the registry would not give: a denied
+// read is never taken for a missing value. A value claiming more than any path (4 GiB, which a
+// 32-bit process could not even count with one more byte) is not read at all.
+TEST(RegistryTest, AReadTellsAnAbsentValueFromOneTheRegistryWouldNotGive) {
+  FakeRegistry reg;
   RegistryOperations ops(reg);
-  for (const std::string& name : {std::string(40000, 'A'), std::string("B")}) {
-    ops.WriteKeyValue(kToolbar + ("\\" + name), "v", "v");
-    ops.WriteKeyValue(kToolbar, name, "v");
+  for (const char* name : {"Set", "Denied", "Huge"}) ops.WriteKeyValue(kToolbar, name, "x");
+  ops.WriteKeyValue("HKEY_CURRENT_USER\\Locked", "Set", "x");
+  reg.failures = {{"RegQueryValueExA Denied", kErrorAccessDenied},
+                  {"RegOpenKeyA LOCKED", kErrorAccessDenied}};
+  reg.oversized.insert("Huge");
+  const std::tuple<std::string, const char*, RegStatus, const char*> reads[] = {
+      {kToolbar, "Set", kErrorSuccess, "x"},
+      {kToolbar, "Missing", kErrorFileNotFound, ""},
+      {kToolbar + std::string("\\Missing"), "Set", kErrorFileNotFound, ""},
+      {"Software\\x", "Set", kErrorFileNotFound, ""},
+      {kToolbar, "Denied", kErrorAccessDenied, ""},
+      {"HKEY_CURRENT_USER\\Locked", "Set", kErrorAccessDenied, ""},
+      {kToolbar, "Huge", kErrorMoreData, ""}};
+  for (const auto& [path, name, status, text] : reads) {
+    SCOPED_TRACE(path + " " + name);
+    const ValueRead read = ops.QueryKeyValue(path, name);
+    EXPECT_EQ(std::tuple(read.status, read.text), std::tuple(status, std::string(text)));
+    EXPECT_EQ(ops.ReadKeyValue(path, name), text);
   }
+}
+
+// A failing enumeration call still lists its entry, as the untouched buffer gives it, then ends
+// the listing: it would fail again at every index.
+TEST(RegistryTest, AListingEndsAtItsFirstFailingEntry) {
+  FakeRegistry reg;
+  RegistryOperations ops(reg);
+  ops.WriteKeyValue(kToolbar, "v", "v");
+  reg.failures = {{"RegEnumKeyExA", kErrorAccessDenied}, {"RegEnumValueA", kErrorAccessDenied}};
   EXPECT_EQ(ops.ReadSubFolders(kToolbar), Strings{""});
   EXPECT_EQ(ops.ReadKeyListValue(kToolbar), Strings{""});
 }

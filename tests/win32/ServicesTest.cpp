@@ -1,14 +1,9 @@
-// The platform's services on the real system: pictures through its bitmap loader, the resize's
-// stretch-and-save path on a real picture, saves that never cost the earlier file nor leave one
-// behind, paths the ANSI code page can hold, the one conversion between the program's UTF-8 and
-// a code page; and the main window over the real registry when the toolbar key refuses to be
+// The platform's services on the real system: pictures through its bitmap loader or read
+// straight from a plain file, the resize's stretch-and-save path on a real picture, saves that
+// never cost the earlier file nor leave one behind, even when the picture changes while it is
+// read, paths the ANSI code page can hold, the one conversion between the program's UTF-8 and a
+// code page; and the main window over the real registry when the toolbar key refuses to be
 // written.
-// sddl.h needs windows.h first.
-// clang-format off
-#include <windows.h>
-#include <sddl.h>
-// clang-format on
-
 #include "mainwindow/frmIE.h"
 #include "platform/DrawingSurface.h"
 #include "platform/Win32Picture.h"
@@ -25,23 +20,27 @@ std::string Utf8(const fs::path& path) {
   return win32::WideToUtf8(path.wstring());
 }
 
-// A picture file as the program loads it: its pixels, or none when they cannot be had.
-std::optional<Image32> Pixels(const fs::path& path) {
-  const Result<PicturePtr> picture = win32::LoadBitmapFile(path.wstring());
-  Result<Image32> pixels = picture ? picture.value()->Pixels() : picture.failure();
-  return pixels ? std::optional(std::move(pixels.value())) : std::nullopt;
-}
-
 // The BMP corpus, as the build gives it (a Windows path under Wine).
 const fs::path kCorpus = win32::Utf8ToWide(PLUMEROLL_BMPSUITE);
 
-// A picture's pixels, whole and as the image box shows it at 7 x 5 (from bands of a few rows,
-// the last one shorter); none where they cannot be had.
-using Colours = std::vector<std::uint32_t>;
-std::pair<Colours, Colours> WholeAndShown(const PicturePtr& picture) {
-  const Result<Image32> whole = picture->Pixels();
-  const Result<Image32> shown = static_cast<const win32::Win32Picture&>(*picture).Scaled(7, 5);
-  return {whole ? whole.value().pixels : Colours{}, shown ? shown.value().pixels : Colours{}};
+// A picture's colours as 0xRRGGBB, bottom row first, read in bands of a few rows (the last one
+// shorter); none when they cannot be read to the end.
+std::optional<std::vector<std::uint32_t>> Colours(const Picture& picture) {
+  std::vector<std::uint32_t> colours;
+  const Result<void> read = picture.ForEachBand(7, [&](const Band& band) {
+    for (int row = 0; row < band.rows; ++row) {
+      const std::uint8_t* pixel = band.bytes + row * band.stride;
+      for (int x = 0; x < picture.Width(); ++x, pixel += band.bytes_per_pixel)
+        colours.push_back(pixel[2] << 16 | pixel[1] << 8 | pixel[0]);
+    }
+    return Result<void>{};
+  });
+  if (!read || colours.size() != std::size_t(picture.Width()) * picture.Height()) return {};
+  return colours;
+}
+std::optional<std::vector<std::uint32_t>> Colours(const fs::path& path) {
+  const Result<PicturePtr> picture = win32::LoadBitmapFile(path);
+  return picture ? Colours(*picture.value()) : std::nullopt;
 }
 
 // A plain file, which the program reads itself, reads as the system's loader reads it; cut
@@ -51,43 +50,47 @@ TEST(LoadPicture, EveryCorpusFileLoadsOrIsRefusedAndAPlainOneReadsAsTheSystemRea
   int plain_files = 0;
   for (const fs::path& folder : {kCorpus / "g", kCorpus / "q", kCorpus / "b", kCorpus / "x"}) {
     for (const auto& entry : fs::directory_iterator(folder)) {
-      const std::optional<Image32> pixels = Pixels(entry);
-      EXPECT_TRUE(pixels || folder != kCorpus / "g") << "refused: " << Utf8(entry);
-      EXPECT_TRUE(!pixels || pixels->pixels.size() == 1u * pixels->width * pixels->height);
+      EXPECT_TRUE(Colours(entry) || folder != kCorpus / "g") << "refused: " << Utf8(entry);
       const PicturePtr plain = win32::OpenPlainBitmapFile(entry.path());
       if (!plain) continue;
       ++plain_files;
       const Result<PicturePtr> loaded = win32::LoadWithSystemLoader(entry.path());
       ASSERT_TRUE(loaded) << Utf8(entry);
-      EXPECT_EQ(WholeAndShown(plain), WholeAndShown(loaded.value())) << Utf8(entry);
-      EXPECT_EQ(WholeAndShown(plain).second.size(), 35u) << Utf8(entry);
+      EXPECT_EQ(Colours(*plain), Colours(*loaded.value())) << Utf8(entry);
       const std::string bytes = ReadBytes(entry);
       WriteBytes(scratch / "cut.bmp", bytes.substr(0, bytes.size() - 1));
-      const Result<PicturePtr> cut = win32::LoadBitmapFile(scratch / "cut.bmp");
-      const Result<PicturePtr> cut_loaded = win32::LoadWithSystemLoader(scratch / "cut.bmp");
-      ASSERT_EQ(bool(cut), bool(cut_loaded)) << Utf8(entry);
-      if (cut) {
-        EXPECT_EQ(WholeAndShown(cut.value()), WholeAndShown(cut_loaded.value()));
-      }
+      const Result<PicturePtr> cut = win32::LoadWithSystemLoader(scratch / "cut.bmp");
+      EXPECT_EQ(Colours(scratch / "cut.bmp"), cut ? Colours(*cut.value()) : std::nullopt);
     }
   }
   EXPECT_GE(plain_files, 6);
-  EXPECT_FALSE(Pixels(kCorpus / "missing.bmp"));
+  EXPECT_FALSE(Colours(kCorpus / "missing.bmp"));
 }
 
-// "Changer la taille" as the program does it: a real picture loaded, stretched over the drawing
-// surface and saved; the system's loader reads the file back at the size asked for.
-TEST(SavePicture, AResizedPictureIsReadBackAtItsSizeWithItsColours) {
+// "Changer la taille" as the program does it, on a picture of four colours in its four
+// quarters, read straight from its file, stretched over the drawing surface and saved: each
+// quarter of resized.bmp, read back by the test itself, has its colour, to the corners.
+TEST(SavePicture, AResizedPictureIsReadBackAtItsSizeWithEachColourInItsPlace) {
   ScratchFolder scratch;
+  Bitmap quarters{64, 64, {}};
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 64; ++x)
+      quarters.rgb.push_back(y < 32 ? (x < 32 ? 0xFF0000u : 0x00FF00u) : (x < 32 ? 0x0000FFu : 0xFFFFFFu));
+  WriteBytes(scratch / "quarters.bmp", BmpFile(quarters));
   DrawingSurface surface;
   surface.SetWidth(1024);
   surface.SetHeight(150);
-  const PicturePtr picture = win32::LoadBitmapFile(kCorpus / "g" / "rgb24.bmp").value();
-  ASSERT_TRUE(surface.PaintPicture(*picture, 0, 0, 1024, 150));
+  ASSERT_TRUE(
+      surface.PaintPicture(win32::LoadBitmapFile(scratch / "quarters.bmp").value(), 0, 0, 1024, 150));
   ASSERT_TRUE(win32::SaveBitmapFile(surface.Image(), scratch / "resized.bmp"));
-  const Image32 back = Pixels(scratch / "resized.bmp").value_or(Image32{});
-  EXPECT_EQ(std::pair(back.width, back.height), std::pair(1024, 150));
-  EXPECT_EQ(back.pixels, surface.Image().pixels);
+  const Bitmap back = ReadBmp(scratch / "resized.bmp").value_or(Bitmap{});
+  ASSERT_EQ(Size(back.width, back.height), Size(1024, 150));
+  for (const auto& [x, y, colour] : {std::tuple{0, 0, 0xFF0000u}, {450, 60, 0xFF0000u},
+                                     {1023, 0, 0x00FF00u}, {580, 60, 0x00FF00u},
+                                     {0, 149, 0x0000FFu}, {450, 90, 0x0000FFu},
+                                     {1023, 149, 0xFFFFFFu}, {580, 90, 0xFFFFFFu}}) {
+    EXPECT_EQ(back.rgb[y * 1024 + x], colour) << x << ", " << y;
+  }
 }
 
 TEST(SavePicture, AFailedSaveChangesNothingAndALeftoverOfACutSaveIsTakenOver) {
@@ -96,25 +99,38 @@ TEST(SavePicture, AFailedSaveChangesNothingAndALeftoverOfACutSaveIsTakenOver) {
   WriteBytes(scratch / "readonly.bmp", "kept");
   ASSERT_TRUE(::SetFileAttributesW((scratch / "readonly.bmp").c_str(), FILE_ATTRIBUTE_READONLY));
   fs::create_directory(scratch / "folder.bmp");
-  const Image32 image{3, 2, std::vector<std::uint32_t>(6, 0xFF336699u)};
+  const FakePicture picture;
   const auto before = scratch.Contents();
   for (const char* target : {"missing\\resized.bmp", "folder.bmp", "readonly.bmp"}) {
-    EXPECT_FALSE(win32::SaveBitmapFile(image, scratch / target)) << target;
+    EXPECT_EQ(win32::SaveBitmapFile(picture, scratch / target).failure().cause, Cause::kTarget)
+        << target;
     EXPECT_TRUE(scratch.Contents() == before) << target;
   }
-  EXPECT_FALSE(win32::SaveBitmapFile(Image32{}, scratch / "resized.bmp"));
-  EXPECT_TRUE(scratch.Contents() == before);
   ::SetFileAttributesW((scratch / "readonly.bmp").c_str(), FILE_ATTRIBUTE_NORMAL);
+  // A picture that changes, is cut short or goes while it is read: the reading says so, and the
+  // earlier file stays as it was, with nothing left beside it.
+  const std::vector<std::uint32_t> grey(60000, 0x123456);
+  const std::string file = BmpFile(Bitmap{300, 200, grey});
+  for (const std::string& now : {file.substr(0, 40000), BmpFile(Bitmap{200, 300, grey}), std::string()}) {
+    WriteBytes(scratch / "source.bmp", file);
+    const PicturePtr source = win32::LoadBitmapFile(scratch / "source.bmp").value();
+    fs::remove(scratch / "source.bmp");
+    if (!now.empty()) WriteBytes(scratch / "source.bmp", now);
+    const Result<void> saved = win32::SaveBitmapFile(*source, scratch / "resized.bmp");
+    EXPECT_EQ(saved.failure().cause, Cause::kSource) << saved.failure().call;
+    fs::remove(scratch / "source.bmp");
+    EXPECT_TRUE(scratch.Contents() == before);
+  }
 
   // A save cut short (a killed program) leaves its temporary file under the one name each save
   // uses: the next save takes it over, replaces the earlier file and touches nothing else.
   WriteBytes(scratch / "resized.bmp.tmp", std::string(100000, 'x'));
   WriteBytes(scratch / "plr1a2b.tmp", "another program's file");
-  ASSERT_TRUE(win32::SaveBitmapFile(image, scratch / "resized.bmp"));
+  ASSERT_TRUE(win32::SaveBitmapFile(picture, scratch / "resized.bmp"));
   const auto after = scratch.Contents();
   EXPECT_EQ(after.size(), before.size() + 1) << "the leftover is gone, the other file kept";
   EXPECT_EQ(after.at(L"plr1a2b.tmp"), "another program's file");
-  EXPECT_EQ(after.at(L"resized.bmp").size(), 54u + 2 * 12) << "the new picture";
+  EXPECT_EQ(after.at(L"resized.bmp").size(), 54u + 30 * 120) << "the new picture";
 }
 
 TEST(AnsiSafePath, GivesThePathOrItsShortFormThatTheAnsiCodePageHolds) {
@@ -157,30 +173,8 @@ TEST(CodePageConversion, GivesTheCodePagesOwnBytesAndNeverALookAlike) {
 
 // A toolbar key that refuses to be written, as a policy or an administrator can make it: the
 // handlers read back what the registry holds and say so, never "Mouuuw", "Yup" or nothing.
-// Denies everyone the right to set values in the toolbar key; the key's own access list comes
-// back when the guard goes.
-struct WriteDenied {
-  WriteDenied() {
-    ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer\\Toolbar", 0,
-                      nullptr, 0, READ_CONTROL | WRITE_DAC, nullptr, &key, nullptr);
-    ::RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, original.data(), &size);
-    ::ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(D;;0x2;;;WD)(A;;KA;;;WD)",
-                                                           SDDL_REVISION_1, &denied, nullptr);
-    applied = !::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, denied);
-  }
-  ~WriteDenied() {
-    ::RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, original.data());
-    ::RegCloseKey(key);
-    ::LocalFree(denied);
-  }
-  HKEY key = nullptr;
-  std::vector<BYTE> original = std::vector<BYTE>(4096);
-  DWORD size = 4096;
-  PSECURITY_DESCRIPTOR denied = nullptr;  // KEY_SET_VALUE denied to everyone, all else allowed
-  bool applied = false;
-};
-
 TEST(ProtectedToolbarKey, ChoosingResizingAndRemovingSayThatTheRegistryRefused) {
+  const ToolbarKeyGuard toolbar;
   const auto registry = MakeWin32Registry();
   RegistryOperations operations(*registry);
   const std::string earlier = "C:\\Images\\earlier.bmp";
@@ -190,7 +184,7 @@ TEST(ProtectedToolbarKey, ChoosingResizingAndRemovingSayThatTheRegistryRefused) 
   platform.AddPicture(earlier);
   platform.AddPicture(platform.chosen_file = "C:\\Images\\chosen.bmp");
   {
-    const WriteDenied denied;
+    const KeyDenied denied(ToolbarKeyGuard::kKey, KEY_SET_VALUE);
     ASSERT_TRUE(denied.applied) << "the toolbar key's access list cannot be changed";
     frmIE window(platform, *registry);
     window.Run();
@@ -200,10 +194,8 @@ TEST(ProtectedToolbarKey, ChoosingResizingAndRemovingSayThatTheRegistryRefused) 
   std::string titles;
   for (const auto& [prompt, buttons, title] : platform.messages) titles += title + "; ";
   EXPECT_EQ(titles, "Registre protégé; Registre protégé; Registre protégé; ");
-  for (const char* name : {"BackBitmap", "BackBitmapOriginal"}) {
+  for (const char* name : {"BackBitmap", "BackBitmapOriginal"})
     EXPECT_EQ(operations.ReadKeyValue(kToolbarKey, name), earlier) << name;
-    operations.DeleteKey(kToolbarKey, name);
-  }
 }
 
 }  // namespace

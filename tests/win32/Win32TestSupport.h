@@ -5,7 +5,11 @@
 #pragma once
 
 #include <gtest/gtest.h>
+// sddl.h needs windows.h first.
+// clang-format off
 #include <windows.h>
+#include <sddl.h>
+// clang-format on
 
 #include <chrono>
 #include <cstdint>
@@ -176,6 +180,36 @@ inline void DeleteUserValue(const std::wstring& key, const wchar_t* name) {
   ::RegDeleteValueW(opened, name);
   ::RegCloseKey(opened);
 }
+
+// Denies everyone some rights on a key of the current user's, as a policy or an administrator
+// can; the key's own access list comes back when the guard goes.
+class KeyDenied {
+ public:
+  KeyDenied(const wchar_t* key, DWORD rights) {
+    ::RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, READ_CONTROL | WRITE_DAC, nullptr,
+                      &key_, nullptr);
+    ::RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, original_.data(), &size_);
+    wchar_t list[64];
+    std::swprintf(list, 64, L"D:(D;;0x%lx;;;WD)(A;;KA;;;WD)", static_cast<unsigned long>(rights));
+    ::ConvertStringSecurityDescriptorToSecurityDescriptorW(list, SDDL_REVISION_1, &denied_,
+                                                           nullptr);
+    applied = !::RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, denied_);
+  }
+  ~KeyDenied() {
+    ::RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, original_.data());
+    ::RegCloseKey(key_);
+    ::LocalFree(denied_);
+  }
+  KeyDenied(const KeyDenied&) = delete;
+  KeyDenied& operator=(const KeyDenied&) = delete;
+  bool applied = false;
+
+ private:
+  HKEY key_ = nullptr;
+  std::vector<BYTE> original_ = std::vector<BYTE>(4096);
+  DWORD size_ = 4096;
+  PSECURITY_DESCRIPTOR denied_ = nullptr;
+};
 
 // The values of the toolbar key that the program reads or writes, as they were when the guard
 // was made, and put back as they were when it goes, whatever the test did meanwhile: the tests

@@ -1,30 +1,16 @@
-// The registry contract: what the program gets from the registry through its nine operations,
-// the same cases run against each backend of the build (the in-memory registry everywhere, the
-// real one too under Windows), under a scratch key of HKEY_CURRENT_USER made anew for each case.
-#include <gtest/gtest.h>
-
-#include "registry/MemoryRegistry.h"
+// The registry operations on the real registry: what the program gets back through them, under a
+// scratch key of HKEY_CURRENT_USER made anew for each case.
 #include "registry/RegistryOperations.h"
-#ifdef _WIN32
 #include "registry/Win32Registry.h"
-#endif
+#include "tests/win32/Win32TestSupport.h"
 
-namespace plumeroll {
+namespace plumeroll::testing {
 namespace {
 
 using Strings = std::vector<std::string>;
-const std::string kRoot = "HKEY_CURRENT_USER\\Software\\PlumerollContractTest";
+const std::string kRoot = "HKEY_CURRENT_USER\\Software\\PlumerollRegistryTest";
 
-std::unique_ptr<modRegistry> Backend([[maybe_unused]] const std::string& name) {
-#ifdef _WIN32
-  if (name == "Win32Registry") return MakeWin32Registry();
-#endif
-  return std::make_unique<MemoryRegistry>();
-}
-
-class RegistryContract : public testing::TestWithParam<const char*> {
- protected:
-  RegistryContract() : api(Backend(GetParam())), ops(*api) {}
+struct RealRegistry : ::testing::Test {
   void SetUp() override { Remove(kRoot); }  // what a broken run left
   void TearDown() override { Remove(kRoot); }
   void Remove(const std::string& key) {
@@ -34,24 +20,22 @@ class RegistryContract : public testing::TestWithParam<const char*> {
   // Stores bytes of any type as they are, with no NUL added.
   void SetRaw(const char* name, std::uint32_t type, const std::string& data) {
     RegHandle key = 0;
-    api->RegCreateKeyA(kHkeyCurrentUser, "Software\\PlumerollContractTest", &key);
+    api->RegCreateKeyA(kHkeyCurrentUser, "Software\\PlumerollRegistryTest", &key);
     const std::string bytes = data + 'X';  // no zero byte after the data: nothing is added
     api->RegSetValueExA(key, name, 0, type, reinterpret_cast<const std::uint8_t*>(bytes.data()),
                         static_cast<std::uint32_t>(data.size()));
     api->RegCloseKey(key);
   }
 
-  std::unique_ptr<modRegistry> api;
-  RegistryOperations ops;
+  std::unique_ptr<modRegistry> api = MakeWin32Registry();
+  RegistryOperations ops{*api};
 };
 
-TEST_P(RegistryContract, ValuesReadBackAsWrittenUpToTheirFirstNulInAnyLetterCaseOfTheKey) {
+TEST_F(RealRegistry, ValuesReadBackAsWrittenUpToTheirFirstNulInAnyLetterCaseOfTheKey) {
   ops.WriteKeyValue(kRoot + "\\Toolbar\\Deeper", "BackBitmap", "C:\\Pics\\paper1.bmp");
   ops.WriteKeyValue(kRoot + "\\Toolbar", "Accents", "Noël à Château.bmp");
   EXPECT_EQ(ops.ReadKeyValue(kRoot + "\\toolbar\\DEEPER", "BackBitmap"), "C:\\Pics\\paper1.bmp");
   EXPECT_EQ(ops.ReadKeyValue(kRoot + "\\Toolbar", "Accents"), "Noël à Château.bmp");
-  EXPECT_EQ(ops.ReadKeyValue(kRoot + "\\Toolbar", "Missing"), "");
-  EXPECT_EQ(ops.ReadKeyValue(kRoot + "\\Missing", "Accents"), "");
   EXPECT_EQ(ops.ReadSubFolders(kRoot), Strings{"TOOLBAR"}) << "keys are made upper-cased";
   SetRaw("Multi", 7, std::string("first\0second\0", 13));
   SetRaw("NoNul", 1, "whole");
@@ -59,7 +43,21 @@ TEST_P(RegistryContract, ValuesReadBackAsWrittenUpToTheirFirstNulInAnyLetterCase
   EXPECT_EQ(ops.ReadKeyValue(kRoot, "NoNul"), "whole");
 }
 
-TEST_P(RegistryContract, DeletionsTakeWhatThePathNamesAndAKeyWithSubKeysStays) {
+// A value that is absent is told from one whose reading the key's access list denies.
+TEST_F(RealRegistry, AnAbsentValueIsToldFromOneThatCannotBeRead) {
+  ops.WriteKeyValue(kRoot, "Set", "x");
+  const std::pair<std::string, const char*> absent[] = {{kRoot, "Missing"}, {kRoot + "\\No", "Set"}};
+  for (const auto& [path, name] : absent) {
+    EXPECT_EQ(ops.QueryKeyValue(path, name).status, kErrorFileNotFound) << path << " " << name;
+  }
+  const KeyDenied denied(L"Software\\PlumerollRegistryTest", KEY_QUERY_VALUE);
+  ASSERT_TRUE(denied.applied);
+  const ValueRead read = ops.QueryKeyValue(kRoot, "Set");
+  EXPECT_NE(read.status, kErrorSuccess);
+  EXPECT_NE(read.status, kErrorFileNotFound);
+}
+
+TEST_F(RealRegistry, DeletionsTakeWhatThePathNamesAndAKeyWithSubKeysStays) {
   ops.WriteKeyValue(kRoot + "\\Parent\\Child", "Value", "v");
   ops.WriteKeyValue(kRoot + "\\Parent", "Kept", "k");
   ops.WriteKeyValue(kRoot + "\\Parent", "Gone", "g");
@@ -73,7 +71,7 @@ TEST_P(RegistryContract, DeletionsTakeWhatThePathNamesAndAKeyWithSubKeysStays) {
   EXPECT_EQ(ops.ReadSubFolders(kRoot), Strings{});
 }
 
-TEST_P(RegistryContract, ListingsGiveTrimmedNamesEvenOfValuesTooBigToOffer) {
+TEST_F(RealRegistry, ListingsGiveTrimmedNamesEvenOfValuesTooBigToOffer) {
   EXPECT_EQ(ops.CountFolders(kRoot), -1.0) << "no key, no sub-key";
   ops.WriteKeyValue(kRoot + "\\One", "x", "x");
   ops.WriteKeyValue(kRoot + "\\Other", "x", "x");
@@ -86,13 +84,5 @@ TEST_P(RegistryContract, ListingsGiveTrimmedNamesEvenOfValuesTooBigToOffer) {
   EXPECT_EQ(ops.ReadKeyListValue(kRoot), (Strings{"", "Spaced", ""}));  // in their order
 }
 
-#ifdef _WIN32
-const char* const kBackends[] = {"MemoryRegistry", "Win32Registry"};
-#else
-const char* const kBackends[] = {"MemoryRegistry"};
-#endif
-INSTANTIATE_TEST_SUITE_P(Registry, RegistryContract, testing::ValuesIn(kBackends),
-                         [](const auto& backend) { return std::string(backend.param); });
-
 }  // namespace
-}  // namespace plumeroll
+}  // namespace plumeroll::testing
