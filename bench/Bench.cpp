@@ -86,7 +86,7 @@ struct FileSink : ByteSink {
   double ms = 0;
 };
 
-Result<void> WriteFile(const BandedPicture& picture, const std::string& path,
+Result<void> WriteFile(const Picture& picture, const std::string& path,
                        double* ms = nullptr) {
   FileSink sink(path);
   if (Result<void> written = WriteBmp24(picture, sink); !written) return written;
@@ -97,7 +97,7 @@ Result<void> WriteFile(const BandedPicture& picture, const std::string& path,
 }
 
 // The benchmark's input: smooth gradients plus noise, made a band at a time.
-class TestPicture final : public BandedPicture {
+class TestPicture final : public Picture {
  public:
   TestPicture(int width, int height) : width_(width), height_(height) {}
   int Width() const override { return width_; }
@@ -135,7 +135,7 @@ class TestPicture final : public BandedPicture {
 };
 
 // A black picture, its bands padded 24-bit rows as the resampler gives them.
-class Blank final : public BandedPicture {
+class Blank final : public Picture {
  public:
   Blank(int width, int height) : width_(width), height_(height) {}
   int Width() const override { return width_; }
@@ -156,9 +156,9 @@ class Blank final : public BandedPicture {
 };
 
 // A picture whose reading is timed: the time spent in it, between the bands it gives.
-class Timed final : public BandedPicture {
+class Timed final : public Picture {
  public:
-  explicit Timed(const BandedPicture& picture) : picture_(picture) {}
+  explicit Timed(const Picture& picture) : picture_(picture) {}
   int Width() const override { return picture_.Width(); }
   int Height() const override { return picture_.Height(); }
   Result<void> ForEachBand(int rows_per_band, const BandUse& use) const override {
@@ -175,7 +175,7 @@ class Timed final : public BandedPicture {
   mutable double ms = 0;
 
  private:
-  const BandedPicture& picture_;
+  const Picture& picture_;
 };
 
 int Fail(const char* what, const Failure& failure) {

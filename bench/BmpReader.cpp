@@ -113,7 +113,7 @@ Result<void> BmpFile::ForEachBand(int rows_per_band, const BandUse& use) const {
   return {};
 }
 
-Result<Image32> Whole(const BandedPicture& picture) {
+Result<Image32> Whole(const Picture& picture) {
   const int width = picture.Width();
   Image32 image{width, picture.Height(), {}};
   image.pixels.resize(static_cast<std::size_t>(width) * image.height);

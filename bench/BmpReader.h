@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "bench/Image32.h"
 #include "platform/Image.h"
 #include "platform/Result.h"
 
@@ -14,7 +15,7 @@ namespace plumeroll {
 
 // A plain bitmap file read a band of rows at a time, bottom row first, straight from the file:
 // a bottom-up file is read from start to end, and nothing of it is held but the band.
-class BmpFile final : public BandedPicture {
+class BmpFile final : public Picture {
  public:
   static Result<BmpFile> Open(const std::string& path);
   int Width() const override { return width_; }
@@ -35,7 +36,7 @@ class BmpFile final : public BandedPicture {
 };
 
 // The whole picture in memory (for comparing results).
-Result<Image32> Whole(const BandedPicture& picture);
+Result<Image32> Whole(const Picture& picture);
 Result<Image32> ReadBmp(const std::string& path);
 
 }  // namespace plumeroll

@@ -2,7 +2,7 @@
 // floating point, kept here as the reference the new one is compared with.
 #pragma once
 
-#include "platform/Image.h"
+#include "bench/Image32.h"
 #include "platform/Result.h"
 
 namespace plumeroll {
