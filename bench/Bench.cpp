@@ -86,8 +86,7 @@ struct FileSink : ByteSink {
   double ms = 0;
 };
 
-Result<void> WriteFile(const Picture& picture, const std::string& path,
-                       double* ms = nullptr) {
+Result<void> WriteFile(const Picture& picture, const std::string& path, double* ms = nullptr) {
   FileSink sink(path);
   if (Result<void> written = WriteBmp24(picture, sink); !written) return written;
   const auto start = Clock::now();
