@@ -1,33 +1,43 @@
 #include "bench/win32/LargePicture.h"
 
-#include <windows.h>
+#include <algorithm>
+#include <cstdint>
+#include <vector>
 
-#include "platform/Bmp.h"
-#include "platform/Win32Handles.h"
+#include "platform/Win32Picture.h"
 
-namespace plumeroll {
+namespace plumeroll::bench {
+namespace {
+
+// Red across, green down, blue along the diagonals, made a band at a time.
+class Gradients final : public Picture {
+ public:
+  int Width() const override { return 4000; }
+  int Height() const override { return 3000; }
+
+  Result<void> ForEachBand(int rows_per_band, const BandUse& use) const override {
+    const int width = Width();
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(width) * 3 * rows_per_band);
+    for (int given = 0; given < Height(); given += rows_per_band) {
+      const int rows = std::min(rows_per_band, Height() - given);
+      std::uint8_t* byte = bytes.data();
+      for (int y = Height() - 1 - given; y > Height() - 1 - given - rows; --y) {  // from the top
+        for (int x = 0; x < width; ++x) {
+          *byte++ = static_cast<std::uint8_t>(x + y);           // blue
+          *byte++ = static_cast<std::uint8_t>(y * 255 / 2999);  // green
+          *byte++ = static_cast<std::uint8_t>(x * 255 / 3999);  // red
+        }
+      }
+      if (Result<void> used = use(Band{rows, bytes.data(), width * 3, 3}); !used) return used;
+    }
+    return {};
+  }
+};
+
+}  // namespace
 
 bool WriteLargePicture(const std::wstring& path) {
-  struct FileSink : ByteSink {
-    Result<void> Write(const void* bytes, std::size_t size) override {
-      DWORD written = 0;
-      if (!WriteFile(file.get(), bytes, static_cast<DWORD>(size), &written, nullptr)) {
-        return Failure{"WriteFile", GetLastError()};
-      }
-      return {};
-    }
-    win32::UniqueFile file;
-  } sink;
-  sink.file.reset(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  if (!sink.file) return false;
-  Image32 picture{4000, 3000, {}};
-  picture.pixels.reserve(4000u * 3000u);
-  for (std::uint32_t y = 0; y < 3000; ++y) {
-    for (std::uint32_t x = 0; x < 4000; ++x) {
-      picture.pixels.push_back((x * 255 / 3999) << 16 | (y * 255 / 2999) << 8 | ((x + y) & 0xFF));
-    }
-  }
-  return static_cast<bool>(WriteBmp24(picture, sink));
+  return static_cast<bool>(win32::SaveBitmapFile(Gradients(), path));
 }
 
-}  // namespace plumeroll
+}  // namespace plumeroll::bench

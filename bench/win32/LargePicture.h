@@ -3,9 +3,9 @@
 
 #include <string>
 
-namespace plumeroll {
+namespace plumeroll::bench {
 
-// Writes a 4000 x 3000 24-bit picture of smooth gradients, as a large photograph would be.
+// Writes a 4000 x 3000 24-bit bitmap file of smooth gradients, as a large photograph would be.
 bool WriteLargePicture(const std::wstring& path);
 
-}  // namespace plumeroll
+}  // namespace plumeroll::bench

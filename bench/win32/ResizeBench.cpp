@@ -1,71 +1,194 @@
-// The resize as the program does it, under Windows: the picture's pixels as the program loads
-// them (the input, a plain 24-bit file, is read straight from the file), stretched by the resampler, saved as the program saves
-// resized.bmp. Prints the phases (read, stretch, write) and the whole of each run, and the
-// process's peak working set.
+// The resize as the program does it, under Windows: the picture loaded as the program loads it
+// (a plain bitmap file is read straight from the file), painted on the hidden drawing surface,
+// saved as the program saves resized.bmp. Reading, stretching and writing interleave, a band of
+// rows at a time, so only the whole is timed.
 //
-//   plumeroll_resize_bench IN WIDTH HEIGHT OUT RUNS
+//   plumeroll_resize_bench resize IN WIDTH HEIGHT OUT
+//   plumeroll_resize_bench floor IN WIDTH HEIGHT OUT
+//       one run, in this process: the resize, or the I/O floor (the picture read through, then
+//       a file of the target's size written, nothing stretched). Prints the wall and CPU
+//       milliseconds of the work and the process's peak working set in MiB.
+//   plumeroll_resize_bench compare IN WIDTH HEIGHT RUNS WORKDIR ARCH EXE [ARCH EXE]...
+//       runs "resize" and "floor" of each EXE (this benchmark built for ARCH) RUNS times,
+//       interleaved, each run its own process writing into WORKDIR\ARCH, and prints the table:
+//       wall time (min, median), CPU time (median), peak working set (the most of any run),
+//       and whether the architectures' results are the same bytes.
 #include <windows.h>
-// after windows.h, which it needs
-#include <psapi.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
 #include <vector>
 
-#include "bench/win32/Clock.h"
-#include "platform/Resample.h"
+#include "bench/win32/ChildProcess.h"
+#include "bench/win32/Measure.h"
+#include "platform/Bmp.h"
+#include "platform/DrawingSurface.h"
 #include "platform/Win32Platform.h"
 
+namespace plumeroll::bench {
 namespace {
 
-using namespace plumeroll;
+int Usage() {
+  std::fputs(
+      "usage: plumeroll_resize_bench resize|floor IN WIDTH HEIGHT OUT\n"
+      "       plumeroll_resize_bench compare IN WIDTH HEIGHT RUNS WORKDIR ARCH EXE [ARCH EXE]...\n",
+      stderr);
+  return 2;
+}
 
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
+int Fail(const char* what, const Failure& failure) {
+  std::fprintf(stderr, "%s: %s\n", what, Describe(failure).c_str());
+  return 1;
+}
+
+// A black picture of the target's size, its bands padded 24-bit rows as the resampler gives.
+class Blank final : public Picture {
+ public:
+  Blank(int width, int height) : width_(width), height_(height) {}
+  int Width() const override { return width_; }
+  int Height() const override { return height_; }
+  Result<void> ForEachBand(int rows_per_band, const BandUse& use) const override {
+    const auto stride = static_cast<std::ptrdiff_t>(BmpRowStride(width_, 3));
+    const std::vector<std::uint8_t> bytes(static_cast<std::size_t>(stride) * rows_per_band);
+    for (int given = 0; given < height_; given += rows_per_band) {
+      const int rows = std::min(rows_per_band, height_ - given);
+      if (Result<void> used = use(Band{rows, bytes.data(), stride, 3}); !used) return used;
+    }
+    return {};
+  }
+
+ private:
+  int width_;
+  int height_;
+};
+
+// frmIE::SaveResized's work, without its messages.
+Result<void> Resize(Platform& platform, const std::string& in, int width, int height,
+                    const std::string& out) {
+  DrawingSurface surface;
+  surface.SetWidth(width);
+  surface.SetHeight(height);
+  surface.SetPicture(nullptr);
+  Result<PicturePtr> picture = platform.LoadPicture(in);
+  if (!picture) return picture.failure();
+  if (Result<void> painted = surface.PaintPicture(picture.value(), 0, 0, width, height); !painted) {
+    return painted;
+  }
+  return platform.SavePicture(surface.Image(), out);
+}
+
+Result<void> Floor(Platform& platform, const std::string& in, int width, int height,
+                   const std::string& out) {
+  Result<PicturePtr> picture = platform.LoadPicture(in);
+  if (!picture) return picture.failure();
+  // In bands of about 1 MiB, as the resampler asks.
+  const int rows = std::max(1, (1 << 20) / (4 * picture.value()->Width()));
+  Result<void> read =
+      picture.value()->ForEachBand(rows, [](const Band&) { return Result<void>{}; });
+  if (!read) return read;
+  return platform.SavePicture(Blank(width, height), out);
+}
+
+// One run in this process; prints "wall cpu peak".
+int RunOnce(bool floor, const std::string& in, int width, int height, const std::string& out) {
+  Win32Platform platform;
+  const double start = Now();
+  const double cpu = CpuTime();
+  const Result<void> done =
+      floor ? Floor(platform, in, width, height, out) : Resize(platform, in, width, height, out);
+  if (!done) return Fail(floor ? "I/O floor" : "resize", done.failure());
+  std::printf("%.3f %.3f %.3f\n", Now() - start, CpuTime() - cpu, PeakWorkingSetMib());
+  return 0;
+}
+
+// The runs of one program doing one thing: the command line, and the figures of each run.
+struct Series {
+  std::string name;
+  std::wstring command_line;
+  std::vector<double> wall = {}, cpu = {}, peak = {};
+
+  bool RunOnceMore() {
+    const std::optional<std::string> output = OutputOf(command_line);
+    double figures[3];
+    if (!output ||
+        std::sscanf(output->c_str(), "%lf %lf %lf", &figures[0], &figures[1], &figures[2]) != 3) {
+      std::fprintf(stderr, "%s did not run\n", name.c_str());
+      return false;
+    }
+    wall.push_back(figures[0]);
+    cpu.push_back(figures[1]);
+    peak.push_back(figures[2]);
+    return true;
+  }
+  void Print() const {
+    std::printf("  %-18s %9.1f %9.1f %9.1f %9.1f MiB\n", name.c_str(), Lowest(wall), Median(wall),
+                Median(cpu), Highest(peak));
+  }
+};
+
+bool SameBytes(const std::wstring& a, const std::wstring& b) {
+  std::ifstream first(std::filesystem::path(a), std::ios::binary);
+  std::ifstream second(std::filesystem::path(b), std::ios::binary);
+  return first && second &&
+         std::equal(std::istreambuf_iterator<char>(first), std::istreambuf_iterator<char>(),
+                    std::istreambuf_iterator<char>(second), std::istreambuf_iterator<char>());
+}
+
+// args: IN WIDTH HEIGHT RUNS WORKDIR, then ARCH EXE pairs.
+int Compare(const std::vector<std::string>& args, int runs) {
+  const std::wstring in = Widen(args[0].c_str());
+  const std::wstring size = Widen((args[1] + " " + args[2]).c_str());
+  std::vector<Series> all;            // for each architecture, the resize then its I/O floor
+  std::vector<std::wstring> results;  // each architecture's resized.bmp
+  for (std::size_t pair = 5; pair + 1 < args.size(); pair += 2) {
+    const std::wstring folder = Widen((args[4] + "\\" + args[pair]).c_str());
+    CreateDirectoryW(folder.c_str(), nullptr);
+    results.push_back(folder + L"\\resized.bmp");
+    const std::wstring exe = Quoted(Widen(args[pair + 1].c_str()));
+    const std::wstring tail = L" " + Quoted(in) + L" " + size + L" ";
+    all.push_back({args[pair] + " plumeroll", exe + L" resize" + tail + Quoted(results.back())});
+    all.push_back(
+        {args[pair] + " I/O floor", exe + L" floor" + tail + Quoted(folder + L"\\floor.bmp")});
+  }
+  for (int run = 0; run < runs; ++run) {  // interleaved, so that all see the same machine
+    for (Series& series : all) {
+      if (!series.RunOnceMore()) return 1;
+    }
+  }
+  std::printf("%s -> %sx%s, %d runs of each, interleaved, each its own process\n",
+              args[0].substr(args[0].find_last_of('\\') + 1).c_str(), args[1].c_str(),
+              args[2].c_str(), runs);
+  std::printf("  %-18s %9s %9s %9s %13s\n", "", "min ms", "median ms", "cpu ms", "peak memory");
+  for (const Series& series : all) series.Print();
+  for (std::size_t i = 0; i < all.size(); i += 2) {
+    std::printf("  %s / its I/O floor (median wall): %.2fx\n", all[i].name.c_str(),
+                Median(all[i].wall) / Median(all[i + 1].wall));
+  }
+  for (std::size_t i = 1; i < results.size(); ++i) {
+    std::printf("  resized.bmp of %s against %s: %s\n", args[5 + 2 * i].c_str(), args[5].c_str(),
+                SameBytes(results[0], results[i]) ? "the same bytes" : "different bytes");
+  }
+  return 0;
 }
 
 }  // namespace
+}  // namespace plumeroll::bench
 
 int main(int argc, char** argv) {
-  const int width = argc == 6 ? std::atoi(argv[2]) : 0;
-  const int height = argc == 6 ? std::atoi(argv[3]) : 0;
-  const int runs = argc == 6 ? std::atoi(argv[5]) : 0;
-  if (width < 1 || height < 1 || runs < 1) {
-    std::fprintf(stderr, "usage: %s IN WIDTH HEIGHT OUT RUNS\n", argv[0]);
-    return 2;
+  using namespace plumeroll::bench;
+  const std::string mode = argc > 1 ? argv[1] : "";
+  if (argc == 6 && (mode == "resize" || mode == "floor")) {
+    const int width = std::atoi(argv[3]);
+    const int height = std::atoi(argv[4]);
+    if (width < 1 || height < 1) return Usage();
+    return RunOnce(mode == "floor", argv[2], width, height, argv[5]);
   }
-  Win32Platform platform;
-  std::vector<double> phases[4];  // read, stretch, write, whole
-  for (int run = 0; run < runs; ++run) {
-    const double start = Now();
-    Result<PicturePtr> picture = platform.LoadPicture(argv[1]);
-    Result<Image32> pixels = picture ? picture.value()->Pixels() : picture.failure();
-    const double read = Now();
-    Result<Image32> stretched = pixels ? Stretch(pixels.value(), width, height) : pixels;
-    const double stretch = Now();
-    Result<void> saved =
-        stretched ? platform.SavePicture(stretched.value(), argv[4]) : stretched.failure();
-    const double write = Now();
-    if (!saved) {
-      std::fprintf(stderr, "resize failed: %s\n", Describe(saved.failure()).c_str());
-      return 1;
-    }
-    phases[0].push_back(read - start);
-    phases[1].push_back(stretch - read);
-    phases[2].push_back(write - stretch);
-    phases[3].push_back(write - start);
+  if (argc >= 9 && argc % 2 == 1 && mode == "compare" && std::atoi(argv[5]) >= 1) {
+    return Compare(std::vector<std::string>(argv + 2, argv + argc), std::atoi(argv[5]));
   }
-  PROCESS_MEMORY_COUNTERS memory{};
-  GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory);
-  std::printf("resize to %dx%d, %d runs, milliseconds (median, min)\n", width, height, runs);
-  const char* names[] = {"read (LoadBitmapFile, Pixels)", "stretch", "write (resized.bmp)",
-                         "whole"};
-  for (int phase = 0; phase < 4; ++phase) {
-    std::printf("  %-30s %8.1f %8.1f\n", names[phase], Median(phases[phase]),
-                *std::min_element(phases[phase].begin(), phases[phase].end()));
-  }
-  std::printf("  peak working set: %.1f MiB\n", memory.PeakWorkingSetSize / 1048576.0);
-  return 0;
+  return Usage();
 }

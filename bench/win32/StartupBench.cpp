@@ -1,10 +1,11 @@
-// Start-up time of plumeroll.exe against the empty window, under the same system in the same run:
-// from process creation until its window with the expected caption is visible and the program
-// waits for input. Runs alternate between the two programs after one warm-up run of each, first
-// with no background registered, then with a 4000 x 3000 picture (written next to the
-// benchmark) registered as BackBitmap.
+// Start-up time of plumeroll.exe against the empty window, for each architecture, under the
+// same system in the same run: from process creation until its window with the expected caption
+// is visible and the program waits for input. Runs take turns between all the programs after
+// one warm-up run of each, first with no background registered, then with a 4000 x 3000 picture
+// (written next to the first empty window) registered as BackBitmap, which both architectures'
+// programs read alike: the toolbar key is not one that Windows keeps apart for 32-bit programs.
 //
-//   plumeroll_startup_bench RUNS PLUMEROLL_EXE EMPTY_WINDOW_EXE
+//   plumeroll_startup_bench RUNS ARCH PLUMEROLL_EXE EMPTY_WINDOW_EXE [ARCH PLUMEROLL EMPTY]...
 #include <windows.h>
 
 #include <algorithm>
@@ -13,30 +14,18 @@
 #include <string>
 #include <vector>
 
-#include "bench/win32/Clock.h"
+#include "bench/win32/ChildProcess.h"
 #include "bench/win32/EmptyWindow.h"
 #include "bench/win32/LargePicture.h"
+#include "bench/win32/Measure.h"
 
+namespace plumeroll::bench {
 namespace {
 
 constexpr DWORD kStartTimeoutMs = 30000;
 
-class UniqueHandle {
- public:
-  explicit UniqueHandle(HANDLE handle = nullptr) : handle_(handle) {}
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-  ~UniqueHandle() {
-    if (handle_ != nullptr) CloseHandle(handle_);
-  }
-  HANDLE get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
-
 struct Target {
-  const char* name;
+  std::string name;
   std::wstring exe;
   std::wstring caption;
   std::vector<double> times_ms;
@@ -69,7 +58,7 @@ HWND FindShownWindow(DWORD process_id, const std::wstring& caption) {
 // One start: the time until the window is shown and idle, in milliseconds; negative on failure.
 double TimeOneStart(const Target& target) {
   std::wstring directory = target.exe.substr(0, target.exe.find_last_of(L"\\/"));
-  std::wstring command_line = L"\"" + target.exe + L"\"";
+  std::wstring command_line = Quoted(target.exe);
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info{};
@@ -115,69 +104,78 @@ bool RegisterBackground(const std::wstring& path) {
   return status == ERROR_SUCCESS || (path.empty() && status == ERROR_FILE_NOT_FOUND);
 }
 
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const std::size_t n = values.size();
-  return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
+// One architecture's two programs.
+struct Pair {
+  std::string name;
+  Target empty;
+  Target plumeroll;
+};
 
-std::wstring Widen(const char* text) {
-  const int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-  std::wstring result(static_cast<std::size_t>(std::max(length, 1)) - 1, L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text, -1, result.data(), length);
-  return result;
-}
-
-// Times both programs, interleaved, and prints the table and the ratios.
-bool Compare(const char* what, int runs, Target& plumeroll, Target& empty) {
-  plumeroll.times_ms.clear();
-  empty.times_ms.clear();
+// Times every program, taking turns, and prints the table and the ratios.
+bool Compare(const char* what, int runs, std::vector<Pair>& pairs) {
+  for (Pair& pair : pairs) {
+    pair.empty.times_ms.clear();
+    pair.plumeroll.times_ms.clear();
+  }
   // The first start of each loads files from disk and fills Wine's caches: not counted.
   for (int run = -1; run < runs; ++run) {
-    for (Target* target : {&empty, &plumeroll}) {
-      const double ms = TimeOneStart(*target);
-      if (ms < 0) {
-        std::fprintf(stderr, "%s did not show its window\n", target->name);
-        return false;
+    for (Pair& pair : pairs) {
+      for (Target* target : {&pair.empty, &pair.plumeroll}) {
+        const double ms = TimeOneStart(*target);
+        if (ms < 0) {
+          std::fprintf(stderr, "%s did not show its window\n", target->name.c_str());
+          return false;
+        }
+        if (run >= 0) target->times_ms.push_back(ms);
       }
-      if (run >= 0) target->times_ms.push_back(ms);
     }
   }
-  std::printf("%s\n%-14s %6s %9s %9s %9s\n", what, "start-up", "runs", "min ms", "median ms",
+  std::printf("%s\n  %-22s %6s %9s %9s %9s\n", what, "start-up", "runs", "min ms", "median ms",
               "max ms");
-  for (const Target* target : {&empty, &plumeroll}) {
-    const auto [lowest, highest] =
-        std::minmax_element(target->times_ms.begin(), target->times_ms.end());
-    std::printf("%-14s %6d %9.1f %9.1f %9.1f\n", target->name, runs, *lowest,
-                Median(target->times_ms), *highest);
+  for (const Pair& pair : pairs) {
+    for (const Target* target : {&pair.empty, &pair.plumeroll}) {
+      std::printf("  %-22s %6d %9.1f %9.1f %9.1f\n", target->name.c_str(), runs,
+                  Lowest(target->times_ms), Median(target->times_ms), Highest(target->times_ms));
+    }
   }
-  const double min_ratio = *std::min_element(plumeroll.times_ms.begin(), plumeroll.times_ms.end()) /
-                           *std::min_element(empty.times_ms.begin(), empty.times_ms.end());
-  const double median_ratio = Median(plumeroll.times_ms) / Median(empty.times_ms);
-  std::printf("ratio plumeroll.exe / empty window: min %.2f, median %.2f\n\n", min_ratio,
-              median_ratio);
+  for (const Pair& pair : pairs) {
+    std::printf("  %s plumeroll.exe / empty window: min %.2f, median %.2f\n", pair.name.c_str(),
+                Lowest(pair.plumeroll.times_ms) / Lowest(pair.empty.times_ms),
+                Median(pair.plumeroll.times_ms) / Median(pair.empty.times_ms));
+  }
+  std::printf("\n");
   return true;
 }
 
 }  // namespace
+}  // namespace plumeroll::bench
 
 int main(int argc, char** argv) {
-  if (argc != 4 || std::atoi(argv[1]) < 1) {
-    std::fprintf(stderr, "usage: %s RUNS PLUMEROLL_EXE EMPTY_WINDOW_EXE\n", argv[0]);
+  using namespace plumeroll::bench;
+  if (argc < 5 || (argc - 2) % 3 != 0 || std::atoi(argv[1]) < 1) {
+    std::fprintf(stderr,
+                 "usage: %s RUNS ARCH PLUMEROLL_EXE EMPTY_WINDOW_EXE [ARCH PLUMEROLL EMPTY]...\n",
+                 argv[0]);
     return 2;
   }
   const int runs = std::atoi(argv[1]);
-  Target plumeroll{"plumeroll.exe", Widen(argv[2]), L"Qel : Plumeroll", {}};
-  Target empty{"empty window", Widen(argv[3]), kEmptyWindowCaption, {}};
-  const std::wstring picture = empty.exe.substr(0, empty.exe.find_last_of(L"\\/")) + L"\\large.bmp";
-  if (!plumeroll::WriteLargePicture(picture)) {
+  std::vector<Pair> pairs;
+  for (int i = 2; i + 2 < argc; i += 3) {
+    const std::string arch = argv[i];
+    pairs.push_back({arch,
+                     {arch + " empty window", Widen(argv[i + 2]), kEmptyWindowCaption, {}},
+                     {arch + " plumeroll.exe", Widen(argv[i + 1]), L"Qel : Plumeroll", {}}});
+  }
+  const std::wstring& first_empty = pairs.front().empty.exe;
+  const std::wstring picture =
+      first_empty.substr(0, first_empty.find_last_of(L"\\/")) + L"\\large.bmp";
+  if (!WriteLargePicture(picture)) {
     std::fprintf(stderr, "cannot write the 4000 x 3000 picture\n");
     return 1;
   }
-  const bool measured = RegisterBackground(L"") &&
-                        Compare("== no background registered", runs, plumeroll, empty) &&
-                        RegisterBackground(picture) &&
-                        Compare("== a 4000 x 3000 picture registered", runs, plumeroll, empty);
+  const bool measured =
+      RegisterBackground(L"") && Compare("== no background registered", runs, pairs) &&
+      RegisterBackground(picture) && Compare("== a 4000 x 3000 picture registered", runs, pairs);
   RegisterBackground(L"");
   DeleteFileW(picture.c_str());
   return measured ? 0 : 1;

@@ -1,7 +1,7 @@
 // Stand-ins for the windows' handlers: window and picture services whose controls keep their
 // state and whose messages, dialogs and files are recorded; and a registry of values that
 // records the calls made to it, any of which can be made to fail. How the real registry answers
-// is proved on the real one (the contract layer).
+// is proved on the real one (the registry layer).
 #pragma once
 
 #include <functional>
@@ -100,15 +100,15 @@ struct FakePlatform : Platform {
   }
   // Reads the picture, as a save does, and keeps its size and the blue of its pixels.
   Result<void> SavePicture(const Picture& image, const std::string& path) override {
-    std::uint8_t blue = 0;
+    char blue = 0;
     Result<void> read = image.ForEachBand(8, [&](const Band& band) {
-      blue = band.bytes[0];
+      blue = static_cast<char>(band.bytes[0]);
       return Result<void>{};
     });
     if (!read) return read;
     if (save_fails) return Failure{"MoveFileExW", 5, Cause::kTarget};
-    files[path] = std::to_string(image.Width()) + "x" + std::to_string(image.Height()) + " of " +
-                  static_cast<char>(blue);
+    files += path + " " + std::to_string(image.Width()) + "x" + std::to_string(image.Height()) +
+             " of " + blue;
     return {};
   }
   std::string ProgramDirectory() override { return "C:\\P"; }
@@ -136,70 +136,58 @@ struct FakePlatform : Platform {
   std::vector<Form*> forms;  // those that exist, in the order they were created
   std::vector<Message> messages;
   CommonDialog dialog;  // the last one shown
-  std::map<std::string, std::string> files;  // path: "WxH of" the blue of its pixels
+  std::string files;    // each saved: its path, "WxH of" and the blue of its pixels
 };
 using FakeForm = FakePlatform::Form;
 
 // A registry of string values under keys named as the operations name them, logging every call
 // that opens, creates, writes, deletes or closes, and those to the shell. "Function" or
 // "Function ValueName" in `failures` gives the status that such a call returns, leaving
-// everything as it was; a value in `oversized` claims 4 GiB of data. Its ANSI code page is
-// Latin-1, so that what the operations convert shows in the log.
+// everything as it was; a value in `oversized` claims 4 GiB of data. Its texts are taken as they
+// come: the ANSI code page is the real registry's to prove. Nothing is listed.
 struct FakeRegistry : modRegistry {
   RegStatus RegOpenKeyA(RegHandle hKey, const char* lpSubKey, RegHandle* phkResult) override {
-    return Log("RegOpenKeyA", hKey, lpSubKey, "", [&] {
-      if (!keys.count(lpSubKey) && *lpSubKey) return kErrorFileNotFound;
-      *phkResult = Open(lpSubKey);
-      return kErrorSuccess;
-    }, phkResult);
+    return Log("RegOpenKeyA", hKey, lpSubKey, "", phkResult, [&] {
+      return keys.count(lpSubKey) ? Open(lpSubKey, phkResult) : kErrorFileNotFound;
+    });
   }
   RegStatus RegCreateKeyA(RegHandle hKey, const char* lpSubKey, RegHandle* phkResult) override {
-    return Log("RegCreateKeyA", hKey, lpSubKey, "", [&] {
-      keys.insert(lpSubKey);
-      *phkResult = Open(lpSubKey);
-      return kErrorSuccess;
-    }, phkResult);
+    return Log("RegCreateKeyA", hKey, lpSubKey, "", phkResult,
+               [&] { return Open(*keys.insert(lpSubKey).first, phkResult); });
   }
   RegStatus RegQueryValueExA(RegHandle hKey, const char* lpValueName, std::uint32_t*,
                              std::uint32_t*, std::uint8_t* lpData,
                              std::uint32_t* lpcbData) override {
     if (const auto refusal = Refusal("RegQueryValueExA", lpValueName)) return *refusal;
-    const auto value = values.find({open[hKey], lpValueName});
+    const auto value = values.find({open_[hKey], lpValueName});
     if (value == values.end()) return kErrorFileNotFound;
     const std::string& data = value->second;
-    if (!lpData) {
-      *lpcbData = oversized.count(lpValueName) ? 0xFFFFFFFFu : std::uint32_t(data.size());
-      return kErrorSuccess;
-    }
-    if (*lpcbData < data.size()) return kErrorMoreData;
-    std::copy(data.begin(), data.end(), lpData);
+    if (lpData && *lpcbData < data.size()) return kErrorMoreData;
+    if (lpData) std::copy(data.begin(), data.end(), lpData);
+    *lpcbData = oversized.count(lpValueName) ? 0xFFFFFFFFu : std::uint32_t(data.size());
     return kErrorSuccess;
   }
   RegStatus RegSetValueExA(RegHandle hKey, const char* lpValueName, std::uint32_t, std::uint32_t,
                            const std::uint8_t* lpData, std::uint32_t cbData) override {
     const std::string data(reinterpret_cast<const char*>(lpData), cbData);
-    std::string shown;
+    std::string shown = " ";
     for (const char c : data) shown += c ? std::string(1, c) : "\\0";
-    return Log("RegSetValueExA", hKey, lpValueName, " " + shown + " " + std::to_string(cbData),
-               [&] {
-                 values[{open[hKey], lpValueName}] = data;
-                 return kErrorSuccess;
-               });
+    return Log("RegSetValueExA", hKey, lpValueName, shown + " " + std::to_string(cbData), nullptr,
+               [&] { return values[{open_[hKey], lpValueName}] = data, kErrorSuccess; });
   }
   RegStatus RegDeleteValueA(RegHandle hKey, const char* lpValueName) override {
-    return Log("RegDeleteValueA", hKey, lpValueName, "", [&] {
-      return values.erase({open[hKey], lpValueName}) ? kErrorSuccess : kErrorFileNotFound;
+    return Log("RegDeleteValueA", hKey, lpValueName, "", nullptr, [&] {
+      return values.erase({open_[hKey], lpValueName}) ? kErrorSuccess : kErrorFileNotFound;
     });
   }
   RegStatus RegCloseKey(RegHandle hKey) override {
-    return Log("RegCloseKey", hKey, "", "",
-               [&] { return open.erase(hKey) ? kErrorSuccess : kErrorInvalidHandle; });
+    return Log("RegCloseKey", hKey, "", "", nullptr,
+               [&] { return open_.erase(hKey) ? kErrorSuccess : kErrorInvalidHandle; });
   }
   RegStatus RegDeleteKeyA(RegHandle hKey, const char* lpSubKey) override {
-    return Log("RegDeleteKeyA", hKey, lpSubKey, "",
-               [&] { return keys.erase(open[hKey]) ? kErrorSuccess : kErrorFileNotFound; });
+    return Log("RegDeleteKeyA", hKey, lpSubKey, "", nullptr,
+               [&] { return keys.erase(open_[hKey]) ? kErrorSuccess : kErrorFileNotFound; });
   }
-  // Lists nothing, or the failure asked for, leaving the name as it was.
   RegStatus RegEnumKeyExA(RegHandle, std::uint32_t, char*, std::uint32_t*, std::uint32_t*, char*,
                           std::uint32_t*, void*) override {
     return Refusal("RegEnumKeyExA", "").value_or(kErrorNoMoreItems);
@@ -219,30 +207,12 @@ struct FakeRegistry : modRegistry {
                   std::to_string(nShowCmd));
     return 2;  // as when no program is associated: the window ignores it
   }
-  std::string AnsiFromUtf8(std::string_view text) override {
-    std::string bytes;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-      const auto lead = static_cast<unsigned char>(text[i]);
-      if (lead < 0x80) bytes += text[i];
-      else if (lead < 0xC4 && i + 1 < text.size())  // U+0080..U+00FF
-        bytes += static_cast<char>((lead & 0x03) << 6 | (text[++i] & 0x3F));
-      else for (bytes += '?'; i + 1 < text.size() && (text[i + 1] & 0xC0) == 0x80;) ++i;
-    }
-    return bytes;
-  }
-  std::string Utf8FromAnsi(std::string_view bytes) override {
-    std::string text;
-    for (const char c : bytes) {
-      const auto byte = static_cast<unsigned char>(c);
-      if (byte < 0x80) text += c;
-      else text += {static_cast<char>(0xC0 | byte >> 6), static_cast<char>(0x80 | (byte & 0x3F))};
-    }
-    return text;
-  }
+  std::string AnsiFromUtf8(std::string_view text) override { return std::string(text); }
+  std::string Utf8FromAnsi(std::string_view bytes) override { return std::string(bytes); }
 
   std::map<std::string, RegStatus> failures;
   std::set<std::string> oversized;
-  std::set<std::string> keys;
+  std::set<std::string> keys = {""};  // the hives themselves
   std::map<std::pair<std::string, std::string>, std::string> values;  // key, name: data
   // The calls, one a line: the function; the key, as HKCU or as the one opened n-th (keyn); the
   // sub-key or value name, with the bytes written (a NUL as \0) and their size; the key opened.
@@ -250,18 +220,18 @@ struct FakeRegistry : modRegistry {
 
  private:
   std::optional<RegStatus> Refusal(const std::string& function, const std::string& name) {
-    auto failure = failures.find(function + " " + name);
-    if (failure == failures.end()) failure = failures.find(function);
-    if (failure == failures.end()) return std::nullopt;
-    return failure->second;
+    for (const std::string& call : {function + " " + name, function}) {
+      if (failures.count(call)) return failures[call];
+    }
+    return std::nullopt;
   }
-  RegHandle Open(const std::string& sub_key) {
-    open[next_] = sub_key;
-    return next_++;
+  RegStatus Open(const std::string& sub_key, RegHandle* handle) {
+    open_[*handle = next_++] = sub_key;
+    return kErrorSuccess;
   }
   RegStatus Log(const std::string& function, RegHandle key, const std::string& name,
-                const std::string& written, const std::function<RegStatus()>& make,
-                const RegHandle* opened = nullptr) {
+                const std::string& written, const RegHandle* opened,
+                const std::function<RegStatus()>& make) {
     const std::optional<RegStatus> refusal = Refusal(function, name);
     const RegStatus status = refusal ? *refusal : make();
     log.push_back(function + " " + names_[key] + (name.empty() ? "" : " " + name) + written);
@@ -269,7 +239,7 @@ struct FakeRegistry : modRegistry {
       log.back() += " -> " + (names_[*opened] = "key" + std::to_string(names_.size()));
     return status;
   }
-  std::map<RegHandle, std::string> open;  // the keys open, by handle
+  std::map<RegHandle, std::string> open_;  // the keys open, by handle
   std::map<RegHandle, std::string> names_ = {{kHkeyCurrentUser, "HKCU"}};
   RegHandle next_ = 0x40;
 };

@@ -1,15 +1,12 @@
 // The platform's services on the real system: pictures through its bitmap loader or read
 // straight from a plain file, the resize's stretch-and-save path on a real picture, saves that
 // never cost the earlier file nor leave one behind, even when the picture changes while it is
-// read, paths the ANSI code page can hold, the one conversion between the program's UTF-8 and a
-// code page; and the main window over the real registry when the toolbar key refuses to be
-// written.
-#include "mainwindow/frmIE.h"
+// read, paths the ANSI code page can hold, and the one conversion between the program's UTF-8
+// and a code page.
 #include "platform/DrawingSurface.h"
 #include "platform/Win32Picture.h"
 #include "platform/Win32Platform.h"
 #include "platform/Win32Text.h"
-#include "registry/Win32Registry.h"
 #include "tests/unit/Fakes.h"
 #include "tests/win32/Win32TestSupport.h"
 
@@ -169,33 +166,6 @@ TEST(CodePageConversion, GivesTheCodePagesOwnBytesAndNeverALookAlike) {
     EXPECT_EQ(win32::FitsCodePage(win32::Utf8ToWide(text), code_page), fits);
     EXPECT_EQ(win32::CodePageToUtf8(bytes, code_page) == text, fits);  // back again
   }
-}
-
-// A toolbar key that refuses to be written, as a policy or an administrator can make it: the
-// handlers read back what the registry holds and say so, never "Mouuuw", "Yup" or nothing.
-TEST(ProtectedToolbarKey, ChoosingResizingAndRemovingSayThatTheRegistryRefused) {
-  const ToolbarKeyGuard toolbar;
-  const auto registry = MakeWin32Registry();
-  RegistryOperations operations(*registry);
-  const std::string earlier = "C:\\Images\\earlier.bmp";
-  for (const char* name : {"BackBitmap", "BackBitmapOriginal"})
-    operations.WriteKeyValue(kToolbarKey, name, earlier);
-  FakePlatform platform;
-  platform.AddPicture(earlier);
-  platform.AddPicture(platform.chosen_file = "C:\\Images\\chosen.bmp");
-  {
-    const KeyDenied denied(ToolbarKeyGuard::kKey, KEY_SET_VALUE);
-    ASSERT_TRUE(denied.applied) << "the toolbar key's access list cannot be changed";
-    frmIE window(platform, *registry);
-    window.Run();
-    for (const char* button : {"cmdChange", "cmdFile", "cmdSize", "cmdFuck"})
-      platform.form().Click(button);
-  }
-  std::string titles;
-  for (const auto& [prompt, buttons, title] : platform.messages) titles += title + "; ";
-  EXPECT_EQ(titles, "Registre protégé; Registre protégé; Registre protégé; ");
-  for (const char* name : {"BackBitmap", "BackBitmapOriginal"})
-    EXPECT_EQ(operations.ReadKeyValue(kToolbarKey, name), earlier) << name;
 }
 
 }  // namespace

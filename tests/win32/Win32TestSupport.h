@@ -1,7 +1,7 @@
 // What the tests on the real platform share (the win32 layer and the end-to-end journey), written
 // with the system's own functions only, so that what they read is not read by the program's
-// code: files, pictures and a scratch folder; windows' texts and places; the screen; and the
-// toolbar key, put back as it was.
+// code: files, pictures and a scratch folder; windows' texts and places; the screen; values of
+// the current user's keys, and the toolbar key put back as it was.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,7 +12,6 @@
 // clang-format on
 
 #include <chrono>
-#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -34,7 +33,6 @@ inline std::string ReadBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
-
 inline void WriteBytes(const fs::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
@@ -89,8 +87,7 @@ inline std::wstring Text(HWND window) {
 
 // A picture as 0xRRGGBB colours, top row first.
 struct Bitmap {
-  int width = 0;
-  int height = 0;
+  int width = 0, height = 0;
   std::vector<std::uint32_t> rgb;
   bool operator==(const Bitmap&) const = default;
 };
@@ -98,19 +95,18 @@ struct Bitmap {
 // A 24-bit bottom-up bitmap file, as every reader takes it.
 inline std::string BmpFile(const Bitmap& picture) {
   const int stride = (picture.width * 3 + 3) / 4 * 4;
-  const auto put = [](std::string& to, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) to += static_cast<char>(value >> (8 * i));
+  std::string file;
+  const auto put = [&](std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) file += static_cast<char>(value >> (8 * i));
   };
-  std::string file = "BM";
-  put(file, 54 + stride * picture.height, 4);
-  put(file, 0, 4);
-  put(file, 54, 4);
-  for (const auto& [value, bytes] : {std::pair{40, 4}, {picture.width, 4}, {picture.height, 4},
-                                    {1, 2}, {24, 2}, {0, 24}}) {
-    put(file, static_cast<std::uint32_t>(value), bytes);
+  file = "BM";
+  for (const auto& [value, bytes] : {Size{54 + stride * picture.height, 4}, {0, 4}, {54, 4},
+                                     {40, 4}, {picture.width, 4}, {picture.height, 4}, {1, 2},
+                                     {24, 2}, {0, 24}}) {
+    put(value, bytes);
   }
   for (int y = picture.height - 1; y >= 0; --y) {
-    for (int x = 0; x < picture.width; ++x) put(file, picture.rgb[y * picture.width + x], 3);
+    for (int x = 0; x < picture.width; ++x) put(picture.rgb[y * picture.width + x], 3);
     file.append(stride - picture.width * 3, '\0');
   }
   return file;
@@ -119,19 +115,17 @@ inline std::string BmpFile(const Bitmap& picture) {
 // The pixels of a 24-bit bottom-up bitmap file, or nothing for any other.
 inline std::optional<Bitmap> ReadBmp(const fs::path& path) {
   const std::string file = ReadBytes(path);
-  const auto get = [&](std::size_t at) {
-    return std::uint32_t(std::uint8_t(file[at])) | std::uint32_t(std::uint8_t(file[at + 1])) << 8 |
-           std::uint32_t(std::uint8_t(file[at + 2])) << 16 |
-           std::uint32_t(std::uint8_t(file[at + 3])) << 24;
+  const auto get = [&](std::size_t at, int bytes) {
+    std::uint32_t value = 0;
+    for (int i = bytes - 1; i >= 0; --i) value = value << 8 | std::uint8_t(file[at + i]);
+    return value;
   };
-  if (file.size() < 54 || file.compare(0, 2, "BM") != 0 || (get(28) & 0xFFFF) != 24) return {};
-  Bitmap picture{static_cast<int>(get(18)), static_cast<int>(get(22)), {}};
-  const std::size_t stride = (picture.width * 3 + 3) / 4 * 4, offset = get(10);
+  if (file.size() < 54 || file.compare(0, 2, "BM") != 0 || get(28, 2) != 24) return {};
+  Bitmap picture{static_cast<int>(get(18, 4)), static_cast<int>(get(22, 4)), {}};
+  const std::size_t stride = (picture.width * 3 + 3) / 4 * 4, offset = get(10, 4);
   if (picture.height <= 0 || file.size() < offset + stride * picture.height) return {};
-  for (int y = picture.height - 1; y >= 0; --y) {
-    for (int x = 0; x < picture.width; ++x)
-      picture.rgb.push_back(get(offset + stride * y + 3 * x) & 0xFFFFFF);
-  }
+  for (int y = picture.height - 1; y >= 0; --y)
+    for (int x = 0; x < picture.width; ++x) picture.rgb.push_back(get(offset + stride * y + 3 * x, 3));
   return picture;
 }
 
@@ -139,8 +133,7 @@ inline std::optional<Bitmap> ReadBmp(const fs::path& path) {
 inline Bitmap Screen(const RECT& place) {
   Bitmap shown{place.right - place.left, place.bottom - place.top, {}};
   shown.rgb.resize(static_cast<std::size_t>(shown.width) * shown.height);
-  const HDC screen = ::GetDC(nullptr);
-  const HDC memory = ::CreateCompatibleDC(screen);
+  const HDC screen = ::GetDC(nullptr), memory = ::CreateCompatibleDC(screen);
   const HBITMAP bitmap = ::CreateCompatibleBitmap(screen, shown.width, shown.height);
   const HGDIOBJ previous = ::SelectObject(memory, bitmap);
   ::BitBlt(memory, 0, 0, shown.width, shown.height, screen, place.left, place.top, SRCCOPY);
@@ -157,29 +150,44 @@ inline Bitmap Screen(const RECT& place) {
 
 // A text value of a key of the current user's, or nothing; and the same written or deleted.
 inline std::optional<std::wstring> UserValue(const std::wstring& key, const wchar_t* name) {
+  wchar_t value[2048] = {};
+  LONG size = sizeof value - sizeof(wchar_t);
   HKEY opened = nullptr;
   if (::RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_QUERY_VALUE, &opened)) return {};
-  wchar_t value[2048] = {};
-  DWORD type = 0, size = sizeof value - sizeof(wchar_t);
-  const LONG status =
-      ::RegQueryValueExW(opened, name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
+  const LONG status = ::RegQueryValueExW(opened, name, nullptr, nullptr,
+                                         reinterpret_cast<BYTE*>(value), reinterpret_cast<DWORD*>(&size));
   ::RegCloseKey(opened);
   return status == ERROR_SUCCESS ? std::optional<std::wstring>(value) : std::nullopt;
 }
-inline void SetUserValue(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
+inline void SetUserValue(const std::wstring& key, const wchar_t* name,
+                         const std::optional<std::wstring>& value) {
   HKEY opened = nullptr;
   ::RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
                     &opened, nullptr);
-  ::RegSetValueExW(opened, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  if (!value) ::RegDeleteValueW(opened, name);
+  if (value) {
+    ::RegSetValueExW(opened, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value->c_str()),
+                     static_cast<DWORD>((value->size() + 1) * sizeof(wchar_t)));
+  }
   ::RegCloseKey(opened);
 }
-inline void DeleteUserValue(const std::wstring& key, const wchar_t* name) {
-  HKEY opened = nullptr;
-  if (::RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_SET_VALUE, &opened)) return;
-  ::RegDeleteValueW(opened, name);
-  ::RegCloseKey(opened);
-}
+
+// The values of the toolbar key that the program reads or writes, put back as they were when
+// the guard goes, whatever the test did meanwhile: the tests run on the machine of whoever runs
+// them.
+class ToolbarKeyGuard {
+ public:
+  static constexpr const wchar_t* kKey = L"Software\\Microsoft\\Internet Explorer\\Toolbar";
+  static constexpr const wchar_t* kValues[] = {L"BackBitmap", L"BackBitmapOriginal",
+                                               L"BackBitmapIE5"};
+  ~ToolbarKeyGuard() {
+    for (std::size_t i = 0; i < std::size(kValues); ++i) SetUserValue(kKey, kValues[i], saved_[i]);
+  }
+
+ private:
+  std::optional<std::wstring> saved_[3] = {UserValue(kKey, kValues[0]), UserValue(kKey, kValues[1]),
+                                           UserValue(kKey, kValues[2])};
+};
 
 // Denies everyone some rights on a key of the current user's, as a policy or an administrator
 // can; the key's own access list comes back when the guard goes.
@@ -188,67 +196,24 @@ class KeyDenied {
   KeyDenied(const wchar_t* key, DWORD rights) {
     ::RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, READ_CONTROL | WRITE_DAC, nullptr,
                       &key_, nullptr);
-    ::RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, original_.data(), &size_);
+    ::RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, original_, &size_);
     wchar_t list[64];
     std::swprintf(list, 64, L"D:(D;;0x%lx;;;WD)(A;;KA;;;WD)", static_cast<unsigned long>(rights));
-    ::ConvertStringSecurityDescriptorToSecurityDescriptorW(list, SDDL_REVISION_1, &denied_,
-                                                           nullptr);
+    ::ConvertStringSecurityDescriptorToSecurityDescriptorW(list, SDDL_REVISION_1, &denied_, nullptr);
     applied = !::RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, denied_);
   }
   ~KeyDenied() {
-    ::RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, original_.data());
+    ::RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, original_);
     ::RegCloseKey(key_);
     ::LocalFree(denied_);
   }
-  KeyDenied(const KeyDenied&) = delete;
-  KeyDenied& operator=(const KeyDenied&) = delete;
   bool applied = false;
 
  private:
   HKEY key_ = nullptr;
-  std::vector<BYTE> original_ = std::vector<BYTE>(4096);
-  DWORD size_ = 4096;
+  BYTE original_[4096] = {};
+  DWORD size_ = sizeof original_;
   PSECURITY_DESCRIPTOR denied_ = nullptr;
-};
-
-// The values of the toolbar key that the program reads or writes, as they were when the guard
-// was made, and put back as they were when it goes, whatever the test did meanwhile: the tests
-// run on the machine of whoever runs them.
-class ToolbarKeyGuard {
- public:
-  static constexpr const wchar_t* kKey = L"Software\\Microsoft\\Internet Explorer\\Toolbar";
-  ToolbarKeyGuard() {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExW(HKEY_CURRENT_USER, kKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return;
-    for (const wchar_t* name : {L"BackBitmap", L"BackBitmapOriginal", L"BackBitmapIE5"}) {
-      DWORD type = 0, size = 0;
-      if (::RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) continue;
-      std::string data(size, '\0');
-      ::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
-      saved_[name] = {type, data.substr(0, size)};
-    }
-    ::RegCloseKey(key);
-  }
-  ~ToolbarKeyGuard() {
-    HKEY key = nullptr;
-    if (::RegCreateKeyW(HKEY_CURRENT_USER, kKey, &key) != ERROR_SUCCESS) return;
-    for (const wchar_t* name : {L"BackBitmap", L"BackBitmapOriginal", L"BackBitmapIE5"}) {
-      const auto saved = saved_.find(name);
-      if (saved == saved_.end()) {
-        ::RegDeleteValueW(key, name);
-      } else {
-        const auto& [type, data] = saved->second;
-        ::RegSetValueExW(key, name, 0, type, reinterpret_cast<const BYTE*>(data.data()),
-                         static_cast<DWORD>(data.size()));
-      }
-    }
-    ::RegCloseKey(key);
-  }
-  ToolbarKeyGuard(const ToolbarKeyGuard&) = delete;
-  ToolbarKeyGuard& operator=(const ToolbarKeyGuard&) = delete;
-
- private:
-  std::map<std::wstring, std::pair<DWORD, std::string>> saved_;
 };
 
 }  // namespace plumeroll::testing
