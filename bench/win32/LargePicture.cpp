@@ -21,7 +21,8 @@ class Gradients final : public Picture {
     for (int given = 0; given < Height(); given += rows_per_band) {
       const int rows = std::min(rows_per_band, Height() - given);
       std::uint8_t* byte = bytes.data();
-      for (int y = Height() - 1 - given; y > Height() - 1 - given - rows; --y) {  // from the top
+      const int lowest = Height() - 1 - given;  // rows counted from the top
+      for (int y = lowest; y > lowest - rows; --y) {
         for (int x = 0; x < width; ++x) {
           *byte++ = static_cast<std::uint8_t>(x + y);           // blue
           *byte++ = static_cast<std::uint8_t>(y * 255 / 2999);  // green

@@ -120,8 +120,8 @@ int Compare(const std::vector<std::string>& args, int rounds) {
   DeleteFileW(picture.c_str());
   if (!painted) return 1;
   std::printf(
-      "the image box (4455 x 735 twips) painting a 4000 x 3000 picture: %d rounds of a first\n"
-      "paint and %s repaints, interleaved, each round its own process\n",
+      "the image box (4455 x 735 twips) painting a 4000 x 3000 picture, %d rounds of each "
+      "(a first paint, then %s repaints), interleaved, each round its own process\n",
       rounds, args[2].c_str());
   std::printf("  %-8s %19s   %29s   %11s\n", "", "first paint ms", "repaint ms", "peak memory");
   std::printf("  %-8s %9s %9s   %9s %9s %9s\n", "", "min", "median", "min", "median", "max");

@@ -27,6 +27,7 @@
 #include "bench/win32/Measure.h"
 #include "platform/Bmp.h"
 #include "platform/DrawingSurface.h"
+#include "platform/Win32Picture.h"
 #include "platform/Win32Platform.h"
 
 namespace plumeroll::bench {
@@ -138,28 +139,33 @@ bool SameBytes(const std::wstring& a, const std::wstring& b) {
                     std::istreambuf_iterator<char>(second), std::istreambuf_iterator<char>());
 }
 
-// args: IN WIDTH HEIGHT RUNS WORKDIR, then ARCH EXE pairs.
-int Compare(const std::vector<std::string>& args, int runs) {
-  const std::wstring in = Widen(args[0].c_str());
-  const std::wstring size = Widen((args[1] + " " + args[2]).c_str());
-  std::vector<Series> all;            // for each architecture, the resize then its I/O floor
-  std::vector<std::wstring> results;  // each architecture's resized.bmp
+// Where an architecture's runs write: WORKDIR\ARCH.
+std::wstring Folder(const std::string& workdir, const std::string& arch) {
+  return Widen((workdir + "\\" + arch).c_str());
+}
+
+// args: IN WIDTH HEIGHT RUNS WORKDIR, then ARCH EXE pairs. For each architecture, the resize
+// then its I/O floor.
+std::vector<Series> Plan(const std::vector<std::string>& args) {
+  const std::wstring tail = L" " + Quoted(Widen(args[0].c_str())) + L" " +
+                            Widen((args[1] + " " + args[2]).c_str()) + L" ";
+  std::vector<Series> all;
   for (std::size_t pair = 5; pair + 1 < args.size(); pair += 2) {
-    const std::wstring folder = Widen((args[4] + "\\" + args[pair]).c_str());
+    const std::wstring folder = Folder(args[4], args[pair]);
     CreateDirectoryW(folder.c_str(), nullptr);
-    results.push_back(folder + L"\\resized.bmp");
     const std::wstring exe = Quoted(Widen(args[pair + 1].c_str()));
-    const std::wstring tail = L" " + Quoted(in) + L" " + size + L" ";
-    all.push_back({args[pair] + " plumeroll", exe + L" resize" + tail + Quoted(results.back())});
+    all.push_back(
+        {args[pair] + " plumeroll", exe + L" resize" + tail + Quoted(folder + L"\\resized.bmp")});
     all.push_back(
         {args[pair] + " I/O floor", exe + L" floor" + tail + Quoted(folder + L"\\floor.bmp")});
   }
-  for (int run = 0; run < runs; ++run) {  // interleaved, so that all see the same machine
-    for (Series& series : all) {
-      if (!series.RunOnceMore()) return 1;
-    }
-  }
-  std::printf("%s -> %sx%s, %d runs of each, interleaved, each its own process\n",
+  return all;
+}
+
+void Report(const std::vector<std::string>& args, const Picture& source, int runs,
+            const std::vector<Series>& all) {
+  std::printf("resize %dx%d (%s) -> %sx%s, %d runs of each, interleaved, each its own process\n",
+              source.Width(), source.Height(),
               args[0].substr(args[0].find_last_of('\\') + 1).c_str(), args[1].c_str(),
               args[2].c_str(), runs);
   std::printf("  %-18s %9s %9s %9s %13s\n", "", "min ms", "median ms", "cpu ms", "peak memory");
@@ -168,10 +174,24 @@ int Compare(const std::vector<std::string>& args, int runs) {
     std::printf("  %s / its I/O floor (median wall): %.2fx\n", all[i].name.c_str(),
                 Median(all[i].wall) / Median(all[i + 1].wall));
   }
-  for (std::size_t i = 1; i < results.size(); ++i) {
-    std::printf("  resized.bmp of %s against %s: %s\n", args[5 + 2 * i].c_str(), args[5].c_str(),
-                SameBytes(results[0], results[i]) ? "the same bytes" : "different bytes");
+  const std::wstring first = Folder(args[4], args[5]) + L"\\resized.bmp";
+  for (std::size_t pair = 7; pair + 1 < args.size(); pair += 2) {
+    const bool same = SameBytes(first, Folder(args[4], args[pair]) + L"\\resized.bmp");
+    std::printf("  resized.bmp of %s against %s: %s\n", args[pair].c_str(), args[5].c_str(),
+                same ? "the same bytes" : "different bytes");
   }
+}
+
+int Compare(const std::vector<std::string>& args, int runs) {
+  const Result<PicturePtr> source = win32::LoadBitmapFile(Widen(args[0].c_str()));
+  if (!source) return Fail(args[0].c_str(), source.failure());
+  std::vector<Series> all = Plan(args);
+  for (int run = 0; run < runs; ++run) {  // interleaved, so that all see the same machine
+    for (Series& series : all) {
+      if (!series.RunOnceMore()) return 1;
+    }
+  }
+  Report(args, *source.value(), runs, all);
   return 0;
 }
 
