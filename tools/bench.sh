@@ -62,7 +62,7 @@ POLICY
   "$bench" compare "$work/input-1x1.bmp" 9999 9999 3 "$work" alone
   "$bench" compare "$work/input-9999x1.bmp" 1 9999 3 "$work" alone
   "$bench" compare "$work/input-1x9999.bmp" 9999 1 3 "$work" alone
-  rm -f "$work"/*-9999x9999.bmp  # the input stays, for the Wine half
+  rm -f "$work"/{plumeroll,floor}-9999x9999.bmp  # the input stays, for the Wine half
   echo "== Against stb_image_resize, natively"
   "$bench" agree "$work/input.bmp" 6000x1000
   for file in rgb24 rgb24pal rgb32 rgb32bf rgb32bfdef; do
