@@ -42,7 +42,7 @@ class RegistryOperations {
 
   // ReadKeyValue's reading, with its calls, telling an absent value from one that could not be
   // read.
-  ValueRead QueryKeyValue(std::string Path, std::string Key);
+  virtual ValueRead QueryKeyValue(std::string Path, std::string Key);
 
  protected:
   modRegistry& api() { return api_; }

@@ -8,6 +8,9 @@
 // (the program, in a folder of its own), E2E_SHOTS and E2E_LINKS.
 #include <process.h>
 
+#include <algorithm>
+#include <span>
+
 #include "tests/win32/Win32TestSupport.h"
 
 namespace plumeroll::testing {
@@ -112,6 +115,95 @@ std::wstring ToolbarValue(const wchar_t* name) {
   return UserValue(ToolbarKeyGuard::kKey, name).value_or(L"(none)");
 }
 
+// A control as the user must see it: its kind, text and place in twips; whether it takes input,
+// its text centred, in pure blue.
+struct Shown {
+  const wchar_t *kind, *text;
+  int left, top, width, height;
+  bool enabled = true, centred = false, blue = false;
+};
+const Shown kMainControls[] = {
+    {L"Static", L"Fond actuel de la barre d'outils Internet Explorer :", 120, 120, 4455, 255},
+    {L"PlumerollImageBox", L"", 120, 480, 4455, 735},
+    {L"Static", L"QUE DALLE", 1080, 600, 2415, 375, true, true},
+    {L"Button", L"Changer le fond", 428, 1560, 1455, 495},
+    {L"Button", L"Niquer le fond", 2108, 1560, 1455, 495},
+    {L"Button", L"?", 3788, 1560, 495, 495},
+    {L"Static",
+     L"Veuillez pr\u00E9ciser la taille approximative de la barre d'outils de votre Internet "
+     L"Explorer :",
+     120, 2520, 4455, 375},
+    {L"Static", L"Largeur :", 195, 3120, 735, 255},
+    {L"Edit", L"1024", 960, 3120, 1095, 285, false},
+    {L"Static", L"Hauteur :", 2520, 3120, 735, 255},
+    {L"Edit", L"150", 3308, 3120, 1095, 285, false},
+    {L"Button", L"Changer la taille", 548, 3720, 1695, 495, false},
+    {L"Button", L"Charger l'image", 2468, 3720, 1695, 495, false},
+};
+const Shown kAboutControls[] = {
+    {L"Static",
+     L"Attention : IE n'accepte que le .bmp pour fond...\r\nD\u00E9velopp\u00E9 par Qel\r\n"
+     L"\u00A9 2026 Qel. Tous droits r\u00E9serv\u00E9s.",
+     120, 120, 3495, 615},
+    {L"Static", L"qel@plumeroll.example", 600, 840, 2535, 255, true, true, true},
+    {L"Static", L"http://plumeroll.example/", 720, 1080, 2280, 255, true, true, true},
+    {L"Button", L"Ouwm", 1260, 1440, 1215, 495},
+};
+
+// Every control of the window where the documentation places it, as it says, and no other; and
+// the window's client area (its height, when given). Colours are looked at on the screen.
+void ExpectLayout(HWND window, std::span<const Shown> controls, int width, int height) {
+  RECT client{};
+  ::GetClientRect(window, &client);
+  EXPECT_EQ(client.right, Pixels(width, LOGPIXELSX));
+  EXPECT_EQ(height ? client.bottom : 0, height ? Pixels(height, LOGPIXELSY) : 0);
+  std::vector<HWND> children;
+  for (HWND child = ::GetWindow(window, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+    children.push_back(child);
+  EXPECT_EQ(children.size(), controls.size()) << "no other control";
+  for (const Shown& shown : controls) {
+    SCOPED_TRACE(shown.text);
+    const auto found = std::ranges::find_if(children, [&](HWND child) {
+      wchar_t kind[64] = {};
+      ::GetClassNameW(child, kind, 64);
+      return Text(child) == shown.text && _wcsicmp(kind, shown.kind) == 0;
+    });
+    ASSERT_NE(found, children.end());
+    RECT place = Place(*found);
+    ::MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&place), 2);
+    EXPECT_EQ(Box(place.left, place.top, place.right - place.left, place.bottom - place.top),
+              Box(Pixels(shown.left, LOGPIXELSX), Pixels(shown.top, LOGPIXELSY),
+                  Pixels(shown.width, LOGPIXELSX), Pixels(shown.height, LOGPIXELSY)));
+    EXPECT_EQ(::IsWindowEnabled(*found) != FALSE, shown.enabled);
+    EXPECT_TRUE(::IsWindowVisible(*found));
+    EXPECT_EQ(::SendMessageW(*found, EM_GETLIMITTEXT, 0, 0),
+              shown.kind == std::wstring(L"Edit") ? 4 : 0);
+    const auto style = ::GetWindowLongPtrW(*found, GWL_STYLE);
+    EXPECT_EQ((style & SS_TYPEMASK) == SS_CENTER && shown.kind == std::wstring(L"Static"),
+              shown.centred);
+    EXPECT_EQ(std::ranges::count(Screen(Place(*found)).rgb, 0x0000FFu) > 0, shown.blue);
+  }
+}
+
+// The control that has the keyboard focus in the window's program, by its text.
+std::wstring Focus(HWND window) {
+  GUITHREADINFO thread{};
+  thread.cbSize = sizeof thread;
+  ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &thread);
+  return Text(thread.hwndFocus);
+}
+// Where the focus goes on each of `presses` presses of Tab (Shift+Tab when back), moved by the
+// program's own code: Windows asks the window with WM_NEXTDLGCTL, where Wine's dialog manager
+// would move the focus itself.
+std::vector<std::wstring> Tabs(HWND window, int presses, bool back = false) {
+  std::vector<std::wstring> focus;
+  for (int i = 0; i < presses; ++i) {
+    ::SendMessageW(window, WM_NEXTDLGCTL, back, 0);
+    focus.push_back(Focus(window));
+  }
+  return focus;
+}
+
 // The running program, ended when the journey ends, whatever happened.
 struct Program {
   ~Program() {
@@ -170,6 +262,11 @@ TEST(Journey, FromNothingToAPictureResizedAndRemovedThenABrokenStart) {
   const auto button = [&](const wchar_t* text) { return Child(main, L"Button", text); };
   const HWND image = Child(main, L"PlumerollImageBox", nullptr);
   Shot(main, L"startup-placeholder");
+  ExpectLayout(main, kMainControls, 4710, 0);
+  using Order = std::vector<std::wstring>;
+  EXPECT_EQ(Place(main).bottom - Place(main).top, Pixels(2600, LOGPIXELSY)) << "collapsed";
+  EXPECT_EQ(Focus(main), L"Changer le fond");
+  EXPECT_EQ(Tabs(main, 3), (Order{L"?", L"Niquer le fond", L"Changer le fond"}));
   EXPECT_TRUE(WaitFor([&] {
     const auto [red, green, blue] = TitleIcon(main);
     return red > 200 && green > 150 && blue < 100;
@@ -177,6 +274,15 @@ TEST(Journey, FromNothingToAPictureResizedAndRemovedThenABrokenStart) {
 
   Click(button(L"Changer le fond"));
   Shot(main, L"expanded-placeholder");
+  EXPECT_EQ(Place(main).bottom - Place(main).top, Pixels(5000, LOGPIXELSY)) << "expanded";
+  EXPECT_TRUE(WaitFor([&] { return Focus(main) == L"1024"; })) << "off the disabled button";
+  EXPECT_EQ(Tabs(main, 6), (Order{L"150", L"Charger l'image", L"?", L"Niquer le fond",
+                                  L"Changer la taille", L"1024"}));
+  EXPECT_EQ(Tabs(main, 2, true), (Order{L"Changer la taille", L"Niquer le fond"}));
+  EXPECT_EQ(Tabs(main, 3).back(), L"150");
+  const HWND width_box = Child(main, L"Edit", nullptr);
+  const HWND height_box = ::FindWindowExW(main, width_box, L"Edit", nullptr);
+  EXPECT_EQ(::SendMessageW(height_box, EM_GETSEL, 0, 0), MAKELONG(0, 3)) << "tabbed into: selected";
   // A name that does not exist is refused by the dialog itself; then cancelled, which says
   // nothing; then two pictures, named as the dialog's folder, the program's, holds them. The
   // first time Internet Explorer 5 and 6 are left to BackBitmapIE5, the second time not.
@@ -216,13 +322,14 @@ TEST(Journey, FromNothingToAPictureResizedAndRemovedThenABrokenStart) {
   Shot(main, L"expanded-picture");
 
   // Letters, then the picture's own size: resized.bmp beside the program is the picture itself.
-  const HWND width_box = Child(main, L"Edit", nullptr);
+  // A message box takes the focus away; it comes back where it was.
   Click(width_box);
   Key(0, L"x");
   EXPECT_TRUE(WaitFor([&] { return Text(width_box) == L"x"; }))
       << "the click did not select the whole text: " << Text(width_box);
   Click(button(L"Changer la taille"));
   EXPECT_TRUE(Message(L"Grompf"));
+  EXPECT_TRUE(WaitFor([&] { return Focus(main) == L"Changer la taille"; })) << Focus(main);
   Click(width_box);
   Key(0, std::to_wstring(width));
   Key(VK_TAB);
@@ -237,6 +344,7 @@ TEST(Journey, FromNothingToAPictureResizedAndRemovedThenABrokenStart) {
 
   Click(button(L"?"));
   const HWND about = Window(L"A propos...");
+  ExpectLayout(about, kAboutControls, 3735, 2070);
   EXPECT_EQ(::GetWindow(about, GW_OWNER), main) << "owned, with no taskbar button of its own";
   EXPECT_FALSE(::IsWindowEnabled(main));
   EXPECT_TRUE(WaitFor([&] {

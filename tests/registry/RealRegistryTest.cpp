@@ -64,6 +64,20 @@ TEST_F(RealRegistry, ADeniedWriteChangesNothingAndADeniedReadIsNoAbsentValue) {
   EXPECT_TRUE(status != kErrorSuccess && status != kErrorFileNotFound) << status;
 }
 
+// Every key an operation opens or creates is closed before it returns.
+TEST_F(RealRegistry, NoOperationLeavesAKeyOpen) {
+  DWORD before = 0, after = 0;
+  ::GetProcessHandleCount(::GetCurrentProcess(), &before);
+  ops.WriteKeyValue(kRoot + "\\Key", "Value", "v");
+  ops.ReadKeyValue(kRoot + "\\Key", "Value");
+  ops.ReadKeyListValue(kRoot + "\\Key");
+  ops.CountFolders(kRoot);
+  ops.DeleteKey(kRoot + "\\Key", "Value");
+  ops.DeleteFolder(kRoot + "\\Key");
+  ::GetProcessHandleCount(::GetCurrentProcess(), &after);
+  EXPECT_EQ(after, before);
+}
+
 TEST_F(RealRegistry, DeletionsTakeWhatThePathNamesAndAKeyWithSubKeysStays) {
   ops.WriteKeyValue(kRoot + "\\Parent\\Child", "Value", "v");
   ops.WriteKeyValue(kRoot + "\\Parent", "Kept", "k");

@@ -1,14 +1,13 @@
 // Stand-ins for the windows' handlers: window and picture services whose controls keep their
-// state and whose messages, dialogs and files are recorded; and a registry of values that
-// records the calls made to it, any of which can be made to fail. How the real registry answers
-// is proved on the real one (the registry layer).
+// state and whose messages, dialogs and files are recorded; and registry functions that reach no
+// registry, with a shell that records its calls. How the registry answers is proved on the real
+// one (the registry layer).
 #pragma once
 
 #include <functional>
 #include <map>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
 #include <tuple>
 
@@ -140,108 +139,46 @@ struct FakePlatform : Platform {
 };
 using FakeForm = FakePlatform::Form;
 
-// A registry of string values under keys named as the operations name them, logging every call
-// that opens, creates, writes, deletes or closes, and those to the shell. "Function" or
-// "Function ValueName" in `failures` gives the status that such a call returns, leaving
-// everything as it was; a value in `oversized` claims 4 GiB of data. Its texts are taken as they
-// come: the ANSI code page is the real registry's to prove. Nothing is listed.
-struct FakeRegistry : modRegistry {
-  RegStatus RegOpenKeyA(RegHandle hKey, const char* lpSubKey, RegHandle* phkResult) override {
-    return Log("RegOpenKeyA", hKey, lpSubKey, "", phkResult, [&] {
-      return keys.count(lpSubKey) ? Open(lpSubKey, phkResult) : kErrorFileNotFound;
-    });
+// The registry functions over a registry with no key at all, where every change is refused, and
+// the shell,
+// whose calls are logged with the window, the target, the directory and the show command (a
+// verb or parameters, which the program never gives, show as such).
+struct StubRegistry : modRegistry {
+  RegStatus RegOpenKeyA(RegHandle, const char*, RegHandle*) override { return kErrorFileNotFound; }
+  RegStatus RegCreateKeyA(RegHandle, const char*, RegHandle*) override {
+    return kErrorAccessDenied;
   }
-  RegStatus RegCreateKeyA(RegHandle hKey, const char* lpSubKey, RegHandle* phkResult) override {
-    return Log("RegCreateKeyA", hKey, lpSubKey, "", phkResult,
-               [&] { return Open(*keys.insert(lpSubKey).first, phkResult); });
+  RegStatus RegQueryValueExA(RegHandle, const char*, std::uint32_t*, std::uint32_t*, std::uint8_t*,
+                             std::uint32_t*) override {
+    return kErrorAccessDenied;
   }
-  RegStatus RegQueryValueExA(RegHandle hKey, const char* lpValueName, std::uint32_t*,
-                             std::uint32_t*, std::uint8_t* lpData,
-                             std::uint32_t* lpcbData) override {
-    if (const auto refusal = Refusal("RegQueryValueExA", lpValueName)) return *refusal;
-    const auto value = values.find({open_[hKey], lpValueName});
-    if (value == values.end()) return kErrorFileNotFound;
-    const std::string& data = value->second;
-    if (lpData && *lpcbData < data.size()) return kErrorMoreData;
-    if (lpData) std::copy(data.begin(), data.end(), lpData);
-    *lpcbData = oversized.count(lpValueName) ? 0xFFFFFFFFu : std::uint32_t(data.size());
-    return kErrorSuccess;
+  RegStatus RegSetValueExA(RegHandle, const char*, std::uint32_t, std::uint32_t,
+                           const std::uint8_t*, std::uint32_t) override {
+    return kErrorAccessDenied;
   }
-  RegStatus RegSetValueExA(RegHandle hKey, const char* lpValueName, std::uint32_t, std::uint32_t,
-                           const std::uint8_t* lpData, std::uint32_t cbData) override {
-    const std::string data(reinterpret_cast<const char*>(lpData), cbData);
-    std::string shown = " ";
-    for (const char c : data) shown += c ? std::string(1, c) : "\\0";
-    return Log("RegSetValueExA", hKey, lpValueName, shown + " " + std::to_string(cbData), nullptr,
-               [&] { return values[{open_[hKey], lpValueName}] = data, kErrorSuccess; });
-  }
-  RegStatus RegDeleteValueA(RegHandle hKey, const char* lpValueName) override {
-    return Log("RegDeleteValueA", hKey, lpValueName, "", nullptr, [&] {
-      return values.erase({open_[hKey], lpValueName}) ? kErrorSuccess : kErrorFileNotFound;
-    });
-  }
-  RegStatus RegCloseKey(RegHandle hKey) override {
-    return Log("RegCloseKey", hKey, "", "", nullptr,
-               [&] { return open_.erase(hKey) ? kErrorSuccess : kErrorInvalidHandle; });
-  }
-  RegStatus RegDeleteKeyA(RegHandle hKey, const char* lpSubKey) override {
-    return Log("RegDeleteKeyA", hKey, lpSubKey, "", nullptr,
-               [&] { return keys.erase(open_[hKey]) ? kErrorSuccess : kErrorFileNotFound; });
-  }
+  RegStatus RegDeleteValueA(RegHandle, const char*) override { return kErrorAccessDenied; }
+  RegStatus RegCloseKey(RegHandle) override { return kErrorSuccess; }
+  RegStatus RegDeleteKeyA(RegHandle, const char*) override { return kErrorAccessDenied; }
   RegStatus RegEnumKeyExA(RegHandle, std::uint32_t, char*, std::uint32_t*, std::uint32_t*, char*,
                           std::uint32_t*, void*) override {
-    return Refusal("RegEnumKeyExA", "").value_or(kErrorNoMoreItems);
+    return kErrorAccessDenied;
   }
   RegStatus RegEnumValueA(RegHandle, std::uint32_t, char*, std::uint32_t*, std::uint32_t*,
                           std::uint32_t*, std::uint8_t*, std::uint32_t*) override {
-    return Refusal("RegEnumValueA", "").value_or(kErrorNoMoreItems);
+    return kErrorAccessDenied;
   }
-  // Logged with the window, the target, the directory and the show command; a verb or
-  // parameters, which the program never gives, show as such.
   std::intptr_t ShellExecuteA(std::intptr_t hwnd, const char* lpOperation, const char* lpFile,
                               const char* lpParameters, const char* lpDirectory,
                               std::int32_t nShowCmd) override {
-    log.push_back("ShellExecuteA " + std::to_string(hwnd) + " " + lpFile +
-                  (lpOperation || lpParameters ? " verb or parameters" : "") +
-                  " directory:" + (lpDirectory ? lpDirectory : "(null)") + " " +
-                  std::to_string(nShowCmd));
+    shell.push_back(std::to_string(hwnd) + " " + lpFile +
+                    (lpOperation || lpParameters ? " verb or parameters" : "") + " directory:" +
+                    (lpDirectory ? lpDirectory : "(null)") + " " + std::to_string(nShowCmd));
     return 2;  // as when no program is associated: the window ignores it
   }
   std::string AnsiFromUtf8(std::string_view text) override { return std::string(text); }
   std::string Utf8FromAnsi(std::string_view bytes) override { return std::string(bytes); }
 
-  std::map<std::string, RegStatus> failures;
-  std::set<std::string> oversized;
-  std::set<std::string> keys = {""};  // the hives themselves
-  std::map<std::pair<std::string, std::string>, std::string> values;  // key, name: data
-  // The calls, one a line: the function; the key, as HKCU or as the one opened n-th (keyn); the
-  // sub-key or value name, with the bytes written (a NUL as \0) and their size; the key opened.
-  std::vector<std::string> log;
-
- private:
-  std::optional<RegStatus> Refusal(const std::string& function, const std::string& name) {
-    for (const std::string& call : {function + " " + name, function}) {
-      if (failures.count(call)) return failures[call];
-    }
-    return std::nullopt;
-  }
-  RegStatus Open(const std::string& sub_key, RegHandle* handle) {
-    open_[*handle = next_++] = sub_key;
-    return kErrorSuccess;
-  }
-  RegStatus Log(const std::string& function, RegHandle key, const std::string& name,
-                const std::string& written, const RegHandle* opened,
-                const std::function<RegStatus()>& make) {
-    const std::optional<RegStatus> refusal = Refusal(function, name);
-    const RegStatus status = refusal ? *refusal : make();
-    log.push_back(function + " " + names_[key] + (name.empty() ? "" : " " + name) + written);
-    if (opened && status == kErrorSuccess)
-      log.back() += " -> " + (names_[*opened] = "key" + std::to_string(names_.size()));
-    return status;
-  }
-  std::map<RegHandle, std::string> open_;  // the keys open, by handle
-  std::map<RegHandle, std::string> names_ = {{kHkeyCurrentUser, "HKCU"}};
-  RegHandle next_ = 0x40;
+  std::vector<std::string> shell;
 };
 
 }  // namespace plumeroll::testing

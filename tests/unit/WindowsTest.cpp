@@ -2,8 +2,8 @@
 // texts, messages) and what lands in the registry and on disk.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <set>
+#include <sstream>
 
 #include "mainwindow/frmIE.h"
 #include "tests/unit/Fakes.h"
@@ -11,36 +11,65 @@
 namespace plumeroll::testing {
 namespace {
 
-constexpr char kA[] = "A.bmp", kB[] = "B.bmp", kIE5[] = "C:\\IE5.bmp";
-constexpr char kSnowman[] = "\u2603.bmp";     // no ANSI code page has it; its short name is B.bmp
-constexpr char kLost[] = "\u2603\u2603.bmp";  // no short name either
-constexpr char kResized[] = "C:\\P\\resized.bmp";
-constexpr char kRemoved[] = "Ouwm ? =(";
-constexpr char kToolbar[] = "SOFTWARE\\MICROSOFT\\INTERNET EXPLORER\\TOOLBAR";
+constexpr char kSnowman[] = "\u2603";     // no ANSI code page has it; its short name is B
+constexpr char kLost[] = "\u2603\u2603";  // no short name either
 constexpr char kQuestion[] = "Et IE 5 et 6 ?";
+const char* const kValues[] = {"BackBitmap", "BackBitmapOriginal", "BackBitmapIE5"};
+const std::string kToolbar = "HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\Toolbar|";
 
-// The main window over fresh fakes, with BackBitmap, BackBitmapOriginal and BackBitmapIE5 (null
-// for none) registered.
-struct Scene {
-  Scene(const std::string& back_bitmap, const char* original, const char* ie5 = nullptr) {
-    for (const char* path : {kA, kB}) platform.AddPicture(path);
-    platform.ansi_paths = {{kSnowman, kB}, {kLost, std::nullopt}};
-    if (!back_bitmap.empty()) ops.WriteKeyValue(kToolbarKey, "BackBitmap", back_bitmap);
-    if (*original) ops.WriteKeyValue(kToolbarKey, "BackBitmapOriginal", original);
-    if (ie5) ops.WriteKeyValue(kToolbarKey, "BackBitmapIE5", ie5);
+// The main window with its registry operations over the values of its keys, as "Path|Name":
+// what the handlers ask of the registry, not how the operations reach it (the registry layer's).
+// "Write", "Delete" or "Read", alone or followed by a value's name, in `refused` makes that
+// operation fail: a write or a deletion then changes nothing, a read is denied.
+struct TestWindow : frmIE {
+  using frmIE::frmIE;
+  ValueRead QueryKeyValue(std::string Path, std::string Key) override {
+    const auto value = values.find(Path + "|" + Key);
+    if (Refused("Read", Key)) return {kErrorAccessDenied, {}};
+    if (value == values.end()) return {kErrorFileNotFound, {}};
+    return {kErrorSuccess, value->second};
   }
-  // Starts the program and expands the window; then the registry call `refused` names
-  // ("Function [ValueName]") fails.
-  void Start(const char* refused = "", bool expand = true) {
+  void WriteKeyValue(std::string Path, std::string Key, std::string Value) override {
+    if (!Refused("Write", Key)) values[Path + "|" + Key] = Value;
+  }
+  void DeleteKey(std::string Path, std::string Key) override {
+    if (!Refused("Delete", Key)) values.erase(Path + "|" + Key);
+  }
+  bool Refused(const std::string& operation, const std::string& Key) {
+    return refused.count(operation) || refused.count(operation + " " + Key);
+  }
+  std::map<std::string, std::string> values;
+  std::set<std::string> refused;
+};
+
+// The main window over fresh fakes, with the pictures A and B, and BackBitmap,
+// BackBitmapOriginal and BackBitmapIE5 registered as `values` gives them ("A|A|-": "-" for none).
+struct Scene {
+  explicit Scene(const std::string& values) {
+    for (const char* path : {"A", "B"}) platform.AddPicture(path);
+    platform.ansi_paths = {{kSnowman, "B"}, {kLost, std::nullopt}};
+    std::istringstream given(values);
+    for (std::string value; const char* name : kValues) {
+      std::getline(given, value, '|');
+      if (value != "-") window.values[kToolbar + name] = value;
+    }
+  }
+  // Starts the program and expands the window; then the operation `refused` names ("Write
+  // BackBitmap", ...) fails.
+  void Start(const std::string& refused = "", bool expand = true) {
     window.Run();
     if (expand) form().Click("cmdChange");
-    if (*refused) reg.failures[refused] = kErrorAccessDenied;
+    window.refused = {refused};
   }
   FakeForm& form() { return platform.form(); }
-  // A value as stored, "(none)" when there is none.
-  std::string Value(const char* name) {
-    const auto value = reg.values.find({kToolbar, name});
-    return value == reg.values.end() ? "(none)" : value->second.substr(0, value->second.find('\0'));
+  // The three values, as the constructor takes them.
+  std::string Values() {
+    std::string values;
+    for (const char* name : kValues) {
+      const auto value = window.values.find(kToolbar + name);
+      values += (values.empty() ? "" : "|") + (value == window.values.end() ? "-" : value->second);
+    }
+    return values;
   }
   // The messages' titles, each checked against its icon (64 information, 16 critical, 4 + 32
   // a question) and, for the words the program must say, its prompt.
@@ -50,7 +79,8 @@ struct Scene {
         {"Yup", {64, "Le fond de la toolbar a été resizé à la taille voulue =)"}},
         {"Humpf", {16, "Pas d'image définie en fond de toolbar coco..."}},
         {"Grompf", {64, "T'as déjà sizé avec des lettres toi ? -_-"}},
-        {"Taille impossible", {64, ""}}, {kQuestion, {36, ""}}};
+        {"Taille impossible", {64, ""}},
+        {kQuestion, {36, ""}}};
     std::string titles;
     for (const auto& [prompt, buttons, title] : platform.messages) {
       titles += (titles.empty() ? "" : "; ") + title;
@@ -76,207 +106,178 @@ struct Scene {
     return placeholder.visible && box == (placeholder.text == "QUE DALLE") ? placeholder.text : "?";
   }
 
-  FakeRegistry reg;
-  RegistryOperations ops{reg};
+  StubRegistry shell;
   FakePlatform platform;
-  frmIE window{platform, reg};
+  TestWindow window{platform, shell};
 };
 
-TEST(MainWindowTest, ChoosingOrRemovingChangesTheRegistryAndTheDisplayOrSaysWhyNot) {
-  constexpr char kNone[] = "(none)", kProtected[] = "Registre protégé";
+// One click on a button of the expanded window, what the user gives (the file chosen in the
+// Open dialog; the width and height typed), what goes wrong (a registry call refused, the picture
+// unreadable, ...), and the answer "Yes" to a question (else No); then the messages, the values,
+// the picture shown and the files saved (path, size and the picture stretched).
+TEST(MainWindowTest, EachButtonChangesTheRegistryTheDisplayAndTheFilesOrSaysWhyNot) {
+  constexpr char kProtected[] = "Registre protégé", kUnread[] = "Registre illisible";
+  constexpr char kRemoved[] = "Ouwm ? =(";
   const struct {
-    const char *button, *registered, *ie5, *chosen, *refused;
-    int answer;  // to the question about BackBitmapIE5
-    const char *messages, *back_bitmap, *original, *ie5_after, *shown;
+    const char *button, *before, *given, *trouble, *messages, *after, *shown, *saved = "";
   } cases[] = {
-      {"cmdFile", kA, nullptr, "", "", kMsgNo, "", kA, kA, kNone, kA},  // cancelled
-      {"cmdFile", kA, nullptr, kB, "", kMsgNo, "Mouuuw", kB, kB, kNone, kB},
-      {"cmdFile", kA, nullptr, "C:\\x.bmp", "", kMsgNo, "Image illisible", kA, kA, kNone, kA},
-      {"cmdFile", kA, nullptr, kSnowman, "", kMsgNo, "Mouuuw", kB, kB, kNone, kB},
-      {"cmdFile", kA, nullptr, kLost, "", kMsgNo, "Chemin impossible", kA, kA, kNone, kA},
-      {"cmdFile", kA, nullptr, kB, "RegSetValueExA", kMsgNo, kProtected, kA, kA, kNone, kA},
-      {"cmdFile", kA, nullptr, kB, "RegSetValueExA BackBitmapOriginal", kMsgNo, kProtected, kB,
-       kA, kNone, kB},
-      {"cmdFile", kA, nullptr, kB, "RegQueryValueExA BackBitmap", kMsgNo, "Registre illisible",
-       kB, kB, kNone, kA},
-      {"cmdFuck", kA, nullptr, "", "", kMsgNo, "", kNone, kNone, kNone, kRemoved},
-      {"cmdFuck", "", nullptr, "", "", kMsgNo, "", kNone, kNone, kNone, kRemoved},
-      {"cmdFuck", kA, nullptr, "", "RegDeleteValueA", kMsgNo, kProtected, kA, kA, kNone, kA},
-      {"cmdFuck", kA, nullptr, "", "RegDeleteValueA BackBitmapOriginal", kMsgNo, kProtected,
-       kNone, kA, kNone, kRemoved},
-      {"cmdFuck", kA, nullptr, "", "RegQueryValueExA BackBitmap", kMsgNo, "Registre illisible",
-       kNone, kNone, kNone, kA},
-      // Internet Explorer 5 and 6 show BackBitmapIE5's picture when there is one.
-      {"cmdFile", kA, "", kB, "", kMsgYes, "Mouuuw", kB, kB, "", kB},
-      {"cmdFile", kA, "b.bmp", kB, "", kMsgYes, "Mouuuw", kB, kB, "b.bmp", kB},
-      {"cmdFile", kA, kIE5, kB, "", kMsgYes, "Mouuuw; Et IE 5 et 6 ?", kB, kB, kNone, kB},
-      {"cmdFile", kA, kIE5, kB, "", kMsgNo, "Mouuuw; Et IE 5 et 6 ?", kB, kB, kIE5, kB},
-      {"cmdFile", kA, kIE5, kB, "RegDeleteValueA BackBitmapIE5", kMsgYes,
-       "Mouuuw; Et IE 5 et 6 ?; Registre protégé", kB, kB, kIE5, kB},
-      {"cmdFile", kA, kIE5, kB, "RegQueryValueExA BackBitmapIE5", kMsgYes,
-       "Mouuuw; Registre illisible", kB, kB, kIE5, kB},
-      {"cmdFuck", kA, kIE5, "", "", kMsgYes, "Et IE 5 et 6 ?", kNone, kNone, kNone, kRemoved},
+      {"cmdFile", "A|A|-", "", "", "", "A|A|-", "A"},  // cancelled
+      {"cmdFile", "A|A|-", "B", "", "Mouuuw", "B|B|-", "B"},
+      {"cmdFile", "A|A|-", "C:\\x.bmp", "", "Image illisible", "A|A|-", "A"},
+      {"cmdFile", "A|A|-", kSnowman, "", "Mouuuw", "B|B|-", "B"},
+      {"cmdFile", "A|A|-", kLost, "", "Chemin impossible", "A|A|-", "A"},
+      {"cmdFile", "A|A|-", "B", "Write", kProtected, "A|A|-", "A"},
+      {"cmdFile", "A|A|-", "B", "Write BackBitmapOriginal", kProtected, "B|A|-", "B"},
+      {"cmdFile", "A|A|-", "B", "Read BackBitmap", kUnread, "B|B|-", "A"},
+      {"cmdFuck", "A|A|-", "", "", "", "-|-|-", kRemoved},
+      {"cmdFuck", "-|-|-", "", "", "", "-|-|-", kRemoved},
+      {"cmdFuck", "A|A|-", "", "Delete", kProtected, "A|A|-", "A"},
+      {"cmdFuck", "A|A|-", "", "Delete BackBitmapOriginal", kProtected, "-|A|-", kRemoved},
+      {"cmdFuck", "A|A|-", "", "Read BackBitmap", kUnread, "-|-|-", "A"},
+      // Internet Explorer 5 and 6 show BackBitmapIE5's picture rather than BackBitmap's.
+      {"cmdFile", "A|A|", "B", "Yes", "Mouuuw", "B|B|", "B"},
+      {"cmdFile", "A|A|b", "B", "Yes", "Mouuuw", "B|B|b", "B"},
+      {"cmdFile", "A|A|C:\\ie5", "B", "Yes", "Mouuuw; Et IE 5 et 6 ?", "B|B|-", "B"},
+      {"cmdFile", "A|A|C:\\ie5", "B", "", "Mouuuw; Et IE 5 et 6 ?", "B|B|C:\\ie5", "B"},
+      {"cmdFile", "A|A|C:\\ie5", "B", "Yes Delete BackBitmapIE5",
+       "Mouuuw; Et IE 5 et 6 ?; Registre protégé", "B|B|C:\\ie5", "B"},
+      {"cmdFile", "A|A|C:\\ie5", "B", "Read BackBitmapIE5", "Mouuuw; Registre illisible",
+       "B|B|C:\\ie5", "B"},
+      {"cmdFuck", "A|A|C:\\ie5", "", "Yes", "Et IE 5 et 6 ?", "-|-|-", kRemoved},
+      {"cmdSize", "B|A|C:\\ie5", "30 7", "Yes", "Yup; Et IE 5 et 6 ?", "C:\\P\\resized.bmp|A|-",
+       "B", "C:\\P\\resized.bmp 30x7 of A"},
+      // The resize: its checks in their order, then what can go wrong as it goes.
+      {"cmdSize", "B|A|-", "1024 150", "", "Yup", "C:\\P\\resized.bmp|A|-", "B",
+       "C:\\P\\resized.bmp 1024x150 of A"},
+      {"cmdSize", "B|A|-", "9999 1", "", "Yup", "C:\\P\\resized.bmp|A|-", "B",
+       "C:\\P\\resized.bmp 9999x1 of A"},
+      {"cmdSize", "B|-|-", "abc ", "", "Humpf", "B|-|-", "B"},
+      {"cmdSize", "B|A|-", "12a 150", "", "Grompf", "B|A|-", "B"},
+      {"cmdSize", "B|A|-", "1024 ", "", "Grompf", "B|A|-", "B"},
+      {"cmdSize", "B|A|-", "0 150", "", "Taille impossible", "B|A|-", "B"},
+      {"cmdSize", "B|A|-", "10.5 150", "", "Taille impossible", "B|A|-", "B"},
+      {"cmdSize", "B|A|-", "1024 9e99", "", "Taille impossible", "B|A|-", "B"},
+      {"cmdSize", "B|C:\\gone|-", "1024 150", "", "Image introuvable", "B|C:\\gone|-", "B"},
+      {"cmdSize", "B|A|-", "8 6", "no memory", "Mémoire insuffisante", "B|A|-", "B"},
+      {"cmdSize", "B|A|-", "8 6", "cut short", "Image illisible", "B|A|-", "B"},
+      {"cmdSize", "B|A|-", "8 6", "unknown", "Redimensionnement impossible", "B|A|-", "B"},
+      {"cmdSize", "B|A|-", "8 6", "unwritable", "Écriture impossible", "B|A|-", "B"},
+      {"cmdSize", "B|A|-", "8 6", "short folder", "Yup", "C:\\PROGRA~1\\resized.bmp|A|-", "B",
+       "C:\\PROGRA~1\\resized.bmp 8x6 of A"},
+      {"cmdSize", "B|A|-", "8 6", "unfit folder", "Chemin impossible", "B|A|-", "B"},
+      {"cmdSize", "B|A|-", "30 7", "Write BackBitmap", kProtected, "B|A|-", "B",
+       "C:\\P\\resized.bmp 30x7 of A"},
+      {"cmdSize", "B|A|-", "30 7", "Read BackBitmapOriginal", kUnread, "B|A|-", "B"},
+      {"cmdSize", "B|A|-", "30 7", "Read BackBitmap", kUnread, "C:\\P\\resized.bmp|A|-", "B",
+       "C:\\P\\resized.bmp 30x7 of A"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(std::string(c.button) + " " + c.chosen + " " + c.refused + " " +
-                 (c.ie5 ? c.ie5 : "no BackBitmapIE5"));
-    Scene scene(c.registered, c.registered, c.ie5);
-    scene.Start(c.refused);
-    scene.platform.chosen_file = c.chosen;
-    scene.platform.answer = c.answer;
-    scene.form().Click(c.button);
-    EXPECT_EQ(scene.Messages(), c.messages);
-    EXPECT_EQ(scene.Value("BackBitmap"), c.back_bitmap);
-    EXPECT_EQ(scene.Value("BackBitmapOriginal"), c.original);
-    EXPECT_EQ(scene.Value("BackBitmapIE5"), c.ie5_after);
-    EXPECT_EQ(scene.Shown(), c.shown);
-  }
-  // The question quotes BackBitmapIE5's picture and says what removing it changes.
-  for (const char* button : {"cmdFile", "cmdFuck"}) {
-    Scene scene(kA, kA, kIE5);
-    scene.Start();
-    scene.platform.chosen_file = kB;
-    scene.form().Click(button);
-    EXPECT_EQ(std::get<0>(scene.platform.messages.back()),
-              button == std::string("cmdFile")
-                  ? "Internet Explorer 5 et 6 n'afficheront pas ce fond : ils prennent d'abord "
-                    "l'image de BackBitmapIE5 :\n« C:\\IE5.bmp »\n\nOn retire BackBitmapIE5 pour "
-                    "qu'ils affichent ce fond ?"
-                  : "Internet Explorer 5 et 6 affichent quand même une image, celle de "
-                    "BackBitmapIE5 :\n« C:\\IE5.bmp »\n\nOn retire BackBitmapIE5 pour qu'ils "
-                    "n'affichent plus de fond ?");
-  }
-  // The Open dialog: in the program's folder, for bitmaps, for files that exist.
-  Scene scene("", "");
-  scene.Start();
-  scene.form().Click("cmdFile");
-  const CommonDialog& dialog = scene.platform.dialog;
-  EXPECT_EQ(dialog.FileName + "|" + dialog.InitDir + "|" + dialog.Filter + "|" +
-                dialog.DialogTitle + "|" + std::to_string(dialog.Flags),
-            "|C:\\P|Image bitmap (*.bmp)|*.bmp|Choisissez le fond pour la Toolbar =)|4096");
-}
-
-TEST(MainWindowTest, ResizingStretchesTheChosenPictureAfterItsChecksInTheirOrder) {
-  // Width, height, BackBitmapOriginal, trouble (a registry call refused, "unwritable", "no
-  // memory", "cut short", "unknown", "short folder", "unfit folder", "IE5"), message, BackBitmap,
-  // and resized.bmp: where, its size and the picture it was stretched from.
-  const std::array<const char*, 7> cases[] = {
-      {"1024", "150", kA, "", "Yup", kResized, "C:\\P\\resized.bmp 1024x150 of A"},
-      {"9999", "1", kA, "", "Yup", kResized, "C:\\P\\resized.bmp 9999x1 of A"},
-      {"abc", "", "", "", "Humpf", kB, ""},
-      {"12a", "150", kA, "", "Grompf", kB, ""},
-      {"1024", "", kA, "", "Grompf", kB, ""},
-      {"0", "150", kA, "", "Taille impossible", kB, ""},
-      {"10.5", "150", kA, "", "Taille impossible", kB, ""},
-      {"1024", "9e99", kA, "", "Taille impossible", kB, ""},
-      {"1024", "150", "C:\\gone.bmp", "", "Image introuvable", kB, ""},
-      {"1024", "150", kA, "no memory", "Mémoire insuffisante", kB, ""},
-      {"1024", "150", kA, "cut short", "Image illisible", kB, ""},
-      {"1024", "150", kA, "unknown", "Redimensionnement impossible", kB, ""},
-      {"1024", "150", kA, "unwritable", "Écriture impossible", kB, ""},
-      {"8", "6", kA, "short folder", "Yup", "C:\\PROGRA~1\\resized.bmp",
-       "C:\\PROGRA~1\\resized.bmp 8x6 of A"},
-      {"8", "6", kA, "unfit folder", "Chemin impossible", kB, ""},
-      {"30", "7", kA, "RegSetValueExA", "Registre protégé", kB, "C:\\P\\resized.bmp 30x7 of A"},
-      {"30", "7", kA, "RegQueryValueExA BackBitmapOriginal", "Registre illisible", kB, ""},
-      {"30", "7", kA, "RegQueryValueExA BackBitmap", "Registre illisible", kResized,
-       "C:\\P\\resized.bmp 30x7 of A"},
-      {"30", "7", kA, "IE5", "Yup; Et IE 5 et 6 ?", kResized, "C:\\P\\resized.bmp 30x7 of A"},
-  };
-  for (const auto& [width, height, original, trouble, message, back_bitmap, saved] : cases) {
-    SCOPED_TRACE(std::string(width) + " x " + height + " from " + original + " " + trouble);
-    const std::string_view problem = trouble;
-    Scene scene(kB, original, problem == "IE5" ? kIE5 : nullptr);
-    scene.Start(problem.starts_with("Reg") ? trouble : "");
-    scene.platform.save_fails = problem == "unwritable";
-    scene.platform.answer = kMsgYes;
-    const std::map<std::string_view, Failure> reading = {
+    SCOPED_TRACE(std::string(c.button) + " " + c.before + " " + c.given + " " + c.trouble);
+    Scene scene(c.before);
+    std::string trouble = c.trouble;
+    scene.platform.answer = trouble.starts_with("Yes") ? kMsgYes : kMsgNo;
+    if (trouble.starts_with("Yes")) trouble.erase(0, std::min<std::size_t>(trouble.size(), 4));
+    scene.Start(trouble);
+    scene.platform.chosen_file = c.given;
+    const std::string size = c.given;
+    scene.form().at("txtWidth").text = size.substr(0, size.find(' '));
+    scene.form().at("txtHeight").text = size.substr(std::min(size.find(' '), size.size() - 1) + 1);
+    scene.platform.save_fails = trouble == "unwritable";
+    const std::map<std::string, Failure> reading = {
         {"no memory", OutOfMemory()},
         {"cut short", Failure{"ReadFile", 38, Cause::kSource}},
         {"unknown", Failure{"GetDIBits", 87}}};
-    if (reading.count(problem)) scene.platform.pictures[kA]->failure = reading.at(problem);
-    if (problem.ends_with("folder")) {
+    if (reading.count(trouble)) scene.platform.pictures["A"]->failure = reading.at(trouble);
+    if (trouble.ends_with("folder")) {
       scene.platform.ansi_paths["C:\\P"] =
-          problem == "short folder" ? "C:\\PROGRA~1" : std::optional<std::string>();
+          trouble == "short folder" ? "C:\\PROGRA~1" : std::optional<std::string>();
     }
-    scene.form().at("txtWidth").text = width;
-    scene.form().at("txtHeight").text = height;
-    scene.form().Click("cmdSize");
-    EXPECT_EQ(scene.Messages(), message);
-    EXPECT_EQ(scene.Value("BackBitmap"), back_bitmap);
-    EXPECT_EQ(scene.Value("BackBitmapOriginal"), *original ? original : "(none)") << "as it was";
-    EXPECT_EQ(scene.Value("BackBitmapIE5"), "(none)");
-    EXPECT_EQ(scene.Shown(), kB) << "the display keeps what it showed";
-    EXPECT_EQ(scene.platform.files, saved);
+    scene.form().Click(c.button);
+    EXPECT_EQ(scene.Messages(), c.messages);
+    EXPECT_EQ(scene.Values(), c.after);
+    EXPECT_EQ(scene.Shown(), c.shown);
+    EXPECT_EQ(scene.platform.files, c.saved);
+  }
+  // The question quotes BackBitmapIE5's picture and says what removing it changes; the Open
+  // dialog is in the program's folder, for bitmaps, for files that exist.
+  for (const auto& [button, question] :
+       {std::pair{"cmdFile",
+                  "Internet Explorer 5 et 6 n'afficheront pas ce fond : ils prennent d'abord "
+                  "l'image de BackBitmapIE5 :\n« C:\\IE5.bmp »\n\nOn retire BackBitmapIE5 "
+                  "pour qu'ils affichent ce fond ?"},
+        {"cmdFuck",
+         "Internet Explorer 5 et 6 affichent quand même une image, celle de BackBitmapIE5 :\n"
+         "« C:\\IE5.bmp »\n\nOn retire BackBitmapIE5 pour qu'ils n'affichent plus de fond ?"}}) {
+    Scene scene("A|A|C:\\IE5.bmp");
+    scene.Start();
+    scene.platform.chosen_file = "B";
+    scene.form().Click(button);
+    EXPECT_EQ(std::get<0>(scene.platform.messages.back()), question);
+    const CommonDialog& dialog = scene.platform.dialog;
+    EXPECT_EQ(dialog.FileName + "|" + dialog.InitDir + "|" + dialog.Filter + "|" +
+                  dialog.DialogTitle + "|" + std::to_string(dialog.Flags),
+              std::string(button) == "cmdFile"
+                  ? "|C:\\P|Image bitmap (*.bmp)|*.bmp|Choisissez le fond pour la Toolbar =)|4096"
+                  : "||||0");
   }
 }
 
 TEST(MainWindowTest, StartShowsTheRegisteredPictureOrSaysWhyNotThenOpensCollapsed) {
-  std::string deep = "C:\\Documents and Settings\\Qel";
-  while (deep.size() < 324) deep += "\\dossier-profond";
-  const std::string long_path = deep.substr(0, 324) + "\\fond-perdu.bmp";  // 339 characters
   const std::string huge = "\\\\serveur\\p\\" + std::string(40942, 'x') + "\\a.bmp";  // 40,960
-  for (const auto& [stored, refused] :
-       {std::pair<std::string, const char*>{"", ""}, {kA, ""}, {"C:\\gone.bmp", ""}, {"   ", ""},
-        {long_path, ""}, {huge, ""}, {kA, "RegQueryValueExA BackBitmap"}}) {
+  for (const auto& [stored, refused, message] :
+       {std::tuple<std::string, const char*, const char*>{"-", "", ""},
+        {"A", "", ""},
+        {"C:\\gone.bmp", "", "Fond illisible"},
+        {"   ", "", "Fond illisible"},
+        {huge, "", "Fond illisible"},
+        {"A", "Read BackBitmap", "Registre illisible"}}) {
     SCOPED_TRACE(stored.substr(0, 30) + refused);
-    Scene scene(stored, "");
-    scene.reg.failures = {{refused, kErrorAccessDenied}};
-    scene.Start("", false);
+    Scene scene(stored + "|-|-");
+    scene.window.refused = {refused};
+    scene.Start(refused, false);
     EXPECT_TRUE(scene.form().shown);
     EXPECT_EQ(scene.form().height, 2600);
-    const bool readable = stored.empty() || (stored == kA && !*refused);
-    EXPECT_EQ(scene.Shown(), readable && !stored.empty() ? kA : "QUE DALLE");
+    EXPECT_EQ(scene.Shown(), stored == "A" && !*refused ? "A" : "QUE DALLE");
     EXPECT_EQ(scene.Enabled(), "cmdChange cmdFuck cmdAbout");
-    EXPECT_EQ(scene.Value("BackBitmap"), stored.empty() ? "(none)" : stored);
-    EXPECT_EQ(scene.Messages(), readable ? "" : *refused ? "Registre illisible" : "Fond illisible");
-    // A long path quoted in lines that the message box keeps whole, each broken after a
-    // backslash, its middle left out: its drive and its file stay.
-    const std::string& prompt = readable ? stored : std::get<0>(scene.platform.messages.at(0));
-    if (stored == huge) {  // its start and its file kept, in a few lines
-      EXPECT_LT(prompt.size(), 500u);
-      EXPECT_NE(prompt.find("« \\\\serveur\\p\\\n"), std::string::npos) << prompt;
-      EXPECT_NE(prompt.find("\\a.bmp »"), std::string::npos) << prompt;
-    }
-    if (stored == long_path) {
-      EXPECT_EQ(prompt,
-                "Le fond enregistré pour la barre d'outils ne peut pas être affiché :\n"
-                "« C:\\Documents and Settings\\Qel\\\ndossier-profond\\dossier-profond\\\n"
-                "dossier-profond\\do…r-profond\\\ndossier-profond\\dossier-profond\\\n"
-                "dossier-profond\\dossier-profond\\\ndossier-profond\\dossier-profond\\\n"
-                "dossier-profond\\dossier-profond\\dossie\\\nfond-perdu.bmp »\n\n"
-                "Ce fichier est introuvable ou n'est pas une image bitmap lisible.");
-    }
+    EXPECT_EQ(scene.Values(), stored + "|-|-");
+    EXPECT_EQ(scene.Messages(), message);
+    if (stored != huge) continue;
+    // A long path quoted in lines that a message box keeps whole, broken after a backslash,
+    // its middle left out: its start and its file stay.
+    const std::string& prompt = std::get<0>(scene.platform.messages.at(0));
+    EXPECT_LT(prompt.size(), 500u);
+    EXPECT_NE(prompt.find("« \\\\serveur\\p\\\nxxx"), std::string::npos) << prompt;
+    EXPECT_NE(prompt.find("x…x"), std::string::npos) << prompt;
+    EXPECT_NE(prompt.find("xxx\\a.bmp »"), std::string::npos) << prompt;
   }
 }
 
 TEST(MainWindowTest, ChangeExpandsAndTheSizeBoxesSelectTheirWholeTextOnFocus) {
-  Scene scene("", "");
+  Scene scene("-|-|-");
   scene.Start();
   FakeForm& form = scene.form();
   EXPECT_EQ(form.height, 5000);
   EXPECT_EQ(scene.Enabled(), "cmdFuck cmdAbout txtWidth txtHeight cmdFile cmdSize");
-  for (const auto& [box, text] : {std::pair{"txtWidth", "1024"}, {"txtHeight", "150"}}) {
+  for (const auto& [box, length] : {std::pair{"txtWidth", 4}, {"txtHeight", 3}}) {
     form.at(box).selection = {2, 0};
     form.events.GotFocus(box, kNoIndex);
-    EXPECT_EQ(form.at(box).selection, (std::pair{0, static_cast<int>(std::string(text).size())}));
+    EXPECT_EQ(form.at(box).selection, std::pair(0, length));
   }
 }
 
 TEST(AboutWindowTest, ShowsItsTextAnewAtEachOpeningAndOpensEachLinkThroughTheShell) {
-  Scene scene("", "");
+  Scene scene("-|-|-");
   scene.Start();
-  std::vector<std::string> seen,
-      expected;  // at each opening: the text, then what each link asked of the shell
+  std::vector<std::string> seen, expected;  // at each opening: the text, then the shell's calls
   scene.platform.while_modal = [&](FakeForm& about) {
     EXPECT_EQ(about.layout.caption, "A propos...");
     seen.push_back(about.at("Label1").text);
-    scene.reg.log.clear();
+    scene.shell.shell.clear();
     for (const char* control : {"Label2", "Label3", "cmdUnload"}) about.Click(control);
     EXPECT_FALSE(about.loaded);
-    seen.insert(seen.end(), scene.reg.log.begin(), scene.reg.log.end());
+    seen.insert(seen.end(), scene.shell.shell.begin(), scene.shell.shell.end());
     // The About window's handle, no verb, no parameters, "" (not null), SW_SHOWNORMAL.
-    const std::string shell = "ShellExecuteA " + std::to_string(about.hWnd()) + " ";
+    const std::string shell = std::to_string(about.hWnd()) + " ";
     expected.insert(expected.end(), {"Attention : IE n'accepte que le .bmp pour fond...\n\r"
                                      "Développé par Qel\n\r© 2026 Qel. Tous droits réservés.",
                                      shell + "mailto:qel@plumeroll.example directory: 1",
@@ -292,10 +293,13 @@ TEST(AboutWindowTest, ShowsItsTextAnewAtEachOpeningAndOpensEachLinkThroughTheShe
 // not a standard exception still did.
 TEST(ProgramTest, RegressionAnErrorOfAnyKindEndsTheProgramWithAMessageAndAFailureCode) {
   FakePlatform platform;
-  FakeRegistry reg;
+  StubRegistry reg;
   EXPECT_EQ(RunProgram(platform, reg), 0);
   const std::pair<std::function<void()>, const char*> errors[] = {
-      {[] { throw PlatformError({"CreateWindowExW", 1407}); }, "CreateWindowExW, code 1407"},
+      {[] {
+         throw PlatformError({"CreateWindowExW", 1407});
+       },
+       "CreateWindowExW, code 1407"},
       {[] { throw std::bad_alloc(); }, "bad_alloc"},
       {[] { throw std::out_of_range("no control"); }, "no control"},
       {[] { throw 42; }, "une erreur d'un type inconnu"}};

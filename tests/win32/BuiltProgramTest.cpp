@@ -68,7 +68,8 @@ TEST(BuiltProgram, CarriesTheManifestTheVersionRecordAndTwoIconsOf32By32In256Col
   const auto* language = static_cast<const WORD*>(value);
   wchar_t block[64];
   for (const auto& [name, expected] : {std::pair{L"ProductName", L"Plumeroll"},
-                                       {L"FileVersion", L"1.00"}, {L"ProductVersion", L"1.00"}}) {
+                                       {L"FileVersion", L"1.00"},
+                                       {L"ProductVersion", L"1.00"}}) {
     std::swprintf(block, 64, L"\\StringFileInfo\\%04x%04x\\%ls", language[0], language[1], name);
     ASSERT_TRUE(::VerQueryValueW(record.data(), block, &value, &size)) << block;
     EXPECT_EQ(std::wstring(static_cast<const wchar_t*>(value)), expected) << block;

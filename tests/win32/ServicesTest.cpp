@@ -72,20 +72,25 @@ TEST(SavePicture, AResizedPictureIsReadBackAtItsSizeWithEachColourInItsPlace) {
   Bitmap quarters{64, 64, {}};
   for (int y = 0; y < 64; ++y)
     for (int x = 0; x < 64; ++x)
-      quarters.rgb.push_back(y < 32 ? (x < 32 ? 0xFF0000u : 0x00FF00u) : (x < 32 ? 0x0000FFu : 0xFFFFFFu));
+      quarters.rgb.push_back(y < 32 ? (x < 32 ? 0xFF0000u : 0x00FF00u)
+                                    : (x < 32 ? 0x0000FFu : 0xFFFFFFu));
   WriteBytes(scratch / "quarters.bmp", BmpFile(quarters));
   DrawingSurface surface;
   surface.SetWidth(1024);
   surface.SetHeight(150);
-  ASSERT_TRUE(
-      surface.PaintPicture(win32::LoadBitmapFile(scratch / "quarters.bmp").value(), 0, 0, 1024, 150));
+  ASSERT_TRUE(surface.PaintPicture(win32::LoadBitmapFile(scratch / "quarters.bmp").value(), 0, 0,
+                                   1024, 150));
   ASSERT_TRUE(win32::SaveBitmapFile(surface.Image(), scratch / "resized.bmp"));
   const Bitmap back = ReadBmp(scratch / "resized.bmp").value_or(Bitmap{});
   ASSERT_EQ(Size(back.width, back.height), Size(1024, 150));
-  for (const auto& [x, y, colour] : {std::tuple{0, 0, 0xFF0000u}, {450, 60, 0xFF0000u},
-                                     {1023, 0, 0x00FF00u}, {580, 60, 0x00FF00u},
-                                     {0, 149, 0x0000FFu}, {450, 90, 0x0000FFu},
-                                     {1023, 149, 0xFFFFFFu}, {580, 90, 0xFFFFFFu}}) {
+  for (const auto& [x, y, colour] : {std::tuple{0, 0, 0xFF0000u},
+                                     {450, 60, 0xFF0000u},
+                                     {1023, 0, 0x00FF00u},
+                                     {580, 60, 0x00FF00u},
+                                     {0, 149, 0x0000FFu},
+                                     {450, 90, 0x0000FFu},
+                                     {1023, 149, 0xFFFFFFu},
+                                     {580, 90, 0xFFFFFFu}}) {
     EXPECT_EQ(back.rgb[y * 1024 + x], colour) << x << ", " << y;
   }
 }
@@ -108,7 +113,8 @@ TEST(SavePicture, AFailedSaveChangesNothingAndALeftoverOfACutSaveIsTakenOver) {
   // earlier file stays as it was, with nothing left beside it.
   const std::vector<std::uint32_t> grey(60000, 0x123456);
   const std::string file = BmpFile(Bitmap{300, 200, grey});
-  for (const std::string& now : {file.substr(0, 40000), BmpFile(Bitmap{200, 300, grey}), std::string()}) {
+  for (const std::string& now :
+       {file.substr(0, 40000), BmpFile(Bitmap{200, 300, grey}), std::string()}) {
     WriteBytes(scratch / "source.bmp", file);
     const PicturePtr source = win32::LoadBitmapFile(scratch / "source.bmp").value();
     fs::remove(scratch / "source.bmp");

@@ -100,9 +100,15 @@ inline std::string BmpFile(const Bitmap& picture) {
     for (int i = 0; i < bytes; ++i) file += static_cast<char>(value >> (8 * i));
   };
   file = "BM";
-  for (const auto& [value, bytes] : {Size{54 + stride * picture.height, 4}, {0, 4}, {54, 4},
-                                     {40, 4}, {picture.width, 4}, {picture.height, 4}, {1, 2},
-                                     {24, 2}, {0, 24}}) {
+  for (const auto& [value, bytes] : {Size{54 + stride * picture.height, 4},
+                                     {0, 4},
+                                     {54, 4},
+                                     {40, 4},
+                                     {picture.width, 4},
+                                     {picture.height, 4},
+                                     {1, 2},
+                                     {24, 2},
+                                     {0, 24}}) {
     put(value, bytes);
   }
   for (int y = picture.height - 1; y >= 0; --y) {
@@ -125,7 +131,8 @@ inline std::optional<Bitmap> ReadBmp(const fs::path& path) {
   const std::size_t stride = (picture.width * 3 + 3) / 4 * 4, offset = get(10, 4);
   if (picture.height <= 0 || file.size() < offset + stride * picture.height) return {};
   for (int y = picture.height - 1; y >= 0; --y)
-    for (int x = 0; x < picture.width; ++x) picture.rgb.push_back(get(offset + stride * y + 3 * x, 3));
+    for (int x = 0; x < picture.width; ++x)
+      picture.rgb.push_back(get(offset + stride * y + 3 * x, 3));
   return picture;
 }
 
@@ -139,7 +146,8 @@ inline Bitmap Screen(const RECT& place) {
   ::BitBlt(memory, 0, 0, shown.width, shown.height, screen, place.left, place.top, SRCCOPY);
   ::SelectObject(memory, previous);
   BITMAPINFO info{};
-  info.bmiHeader = {sizeof info.bmiHeader, shown.width, -shown.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  info.bmiHeader = {
+      sizeof info.bmiHeader, shown.width, -shown.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
   ::GetDIBits(memory, bitmap, 0, shown.height, shown.rgb.data(), &info, DIB_RGB_COLORS);
   for (std::uint32_t& pixel : shown.rgb) pixel &= 0xFFFFFF;
   ::DeleteObject(bitmap);
@@ -154,16 +162,17 @@ inline std::optional<std::wstring> UserValue(const std::wstring& key, const wcha
   LONG size = sizeof value - sizeof(wchar_t);
   HKEY opened = nullptr;
   if (::RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_QUERY_VALUE, &opened)) return {};
-  const LONG status = ::RegQueryValueExW(opened, name, nullptr, nullptr,
-                                         reinterpret_cast<BYTE*>(value), reinterpret_cast<DWORD*>(&size));
+  const LONG status =
+      ::RegQueryValueExW(opened, name, nullptr, nullptr, reinterpret_cast<BYTE*>(value),
+                         reinterpret_cast<DWORD*>(&size));
   ::RegCloseKey(opened);
   return status == ERROR_SUCCESS ? std::optional<std::wstring>(value) : std::nullopt;
 }
 inline void SetUserValue(const std::wstring& key, const wchar_t* name,
                          const std::optional<std::wstring>& value) {
   HKEY opened = nullptr;
-  ::RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                    &opened, nullptr);
+  ::RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened,
+                    nullptr);
   if (!value) ::RegDeleteValueW(opened, name);
   if (value) {
     ::RegSetValueExW(opened, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value->c_str()),
@@ -199,7 +208,8 @@ class KeyDenied {
     ::RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, original_, &size_);
     wchar_t list[64];
     std::swprintf(list, 64, L"D:(D;;0x%lx;;;WD)(A;;KA;;;WD)", static_cast<unsigned long>(rights));
-    ::ConvertStringSecurityDescriptorToSecurityDescriptorW(list, SDDL_REVISION_1, &denied_, nullptr);
+    ::ConvertStringSecurityDescriptorToSecurityDescriptorW(list, SDDL_REVISION_1, &denied_,
+                                                           nullptr);
     applied = !::RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, denied_);
   }
   ~KeyDenied() {
