@@ -1,8 +1,6 @@
 // What only the built plumeroll.exe shows, read from the file as Windows reads it: the manifest
 // that the system's loader takes (common controls 6, DPI-aware, no elevation), the version
 // record that Explorer shows, and the two window icons.
-#include <string>
-
 #include "tests/win32/Win32TestSupport.h"
 
 namespace plumeroll::testing {
@@ -13,11 +11,10 @@ const std::string kProgram = PLUMEROLL_EXE;
 
 std::string Resource(HMODULE file, const wchar_t* type, const wchar_t* name) {
   const HRSRC found = ::FindResourceW(file, name, type);
-  if (!found) return {};
-  return std::string(static_cast<const char*>(::LockResource(::LoadResource(file, found))),
-                     ::SizeofResource(file, found));
+  return found ? std::string(static_cast<const char*>(::LockResource(::LoadResource(file, found))),
+                             ::SizeofResource(file, found))
+               : std::string();
 }
-
 BOOL CALLBACK Collect(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR found) {
   reinterpret_cast<std::vector<LPWSTR>*>(found)->push_back(name);
   return TRUE;
@@ -26,37 +23,31 @@ BOOL CALLBACK Collect(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR found) {
 TEST(BuiltProgram, CarriesTheManifestTheVersionRecordAndTwoIconsOf32By32In256Colours) {
   const std::wstring path(kProgram.begin(), kProgram.end());
   const HMODULE file = ::LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  ASSERT_TRUE(file);
   // The loader reads a program's manifest from resource 1 of type 24 and nowhere else.
   std::vector<LPWSTR> manifests, icons;
   ::EnumResourceNamesW(file, RT_MANIFEST, Collect, reinterpret_cast<LONG_PTR>(&manifests));
   EXPECT_EQ(manifests, std::vector{MAKEINTRESOURCEW(1)});
-  const std::string manifest = Resource(file, RT_MANIFEST, MAKEINTRESOURCEW(1));
   for (const char* part : {R"(name="Microsoft.Windows.Common-Controls" version="6.0.0.0")",
                            R"(level="asInvoker")", ">true</dpiAware>"}) {
-    EXPECT_NE(manifest.find(part), std::string::npos) << part;
+    EXPECT_NE(Resource(file, RT_MANIFEST, MAKEINTRESOURCEW(1)).find(part), std::string::npos);
   }
-  // Two icons, each with a picture of 32 x 32 pixels in 256 colours, not the same one.
+  // Two icons, each with a picture of 32 x 32 pixels in 256 colours (8 bits), not the same one.
   ::EnumResourceNamesW(file, RT_GROUP_ICON, Collect, reinterpret_cast<LONG_PTR>(&icons));
-  ASSERT_EQ(icons.size(), 2u);
   std::vector<std::string> pictures;
   for (const LPWSTR icon : icons) {
     const std::string group = Resource(file, RT_GROUP_ICON, icon);
-    for (std::size_t entry = 6; entry + 14 <= group.size(); entry += 14) {
-      const auto byte = [&](std::size_t at) { return std::uint8_t(group[entry + at]); };
-      if (byte(0) == 32 && byte(1) == 32 && byte(6) == 8) {
-        pictures.push_back(Resource(file, RT_ICON, MAKEINTRESOURCEW(byte(12) | byte(13) << 8)));
-      }
+    for (std::size_t at = 6; at + 14 <= group.size(); at += 14) {  // GRPICONDIRENTRY
+      if (group[at] == 32 && group[at + 1] == 32 && group[at + 6] == 8)
+        pictures.push_back(Resource(file, RT_ICON, MAKEINTRESOURCEW(std::uint8_t(group[at + 12]))));
     }
   }
-  ASSERT_EQ(pictures.size(), 2u);
-  EXPECT_NE(pictures[0], pictures[1]);
+  EXPECT_EQ(pictures.size(), 2u);
+  EXPECT_NE(pictures.front(), pictures.back());
   ::FreeLibrary(file);
-
   // The version record: 1.0.0.0 in figures; "Plumeroll" and "1.00" in the texts that Explorer
   // shows, in the record's own language.
   std::string record(::GetFileVersionInfoSizeW(path.c_str(), nullptr), '\0');
-  ASSERT_TRUE(::GetFileVersionInfoW(path.c_str(), 0, record.size(), record.data()));
+  ::GetFileVersionInfoW(path.c_str(), 0, record.size(), record.data());
   void* value = nullptr;
   UINT size = 0;
   ASSERT_TRUE(::VerQueryValueW(record.data(), L"\\", &value, &size));
@@ -66,12 +57,12 @@ TEST(BuiltProgram, CarriesTheManifestTheVersionRecordAndTwoIconsOf32By32In256Col
             Box(0x10000, 0, 0x10000, 0));
   ASSERT_TRUE(::VerQueryValueW(record.data(), L"\\VarFileInfo\\Translation", &value, &size));
   const auto* language = static_cast<const WORD*>(value);
-  wchar_t block[64];
   for (const auto& [name, expected] : {std::pair{L"ProductName", L"Plumeroll"},
                                        {L"FileVersion", L"1.00"},
                                        {L"ProductVersion", L"1.00"}}) {
+    wchar_t block[64];
     std::swprintf(block, 64, L"\\StringFileInfo\\%04x%04x\\%ls", language[0], language[1], name);
-    ASSERT_TRUE(::VerQueryValueW(record.data(), block, &value, &size)) << block;
+    EXPECT_TRUE(::VerQueryValueW(record.data(), block, &value, &size)) << block;
     EXPECT_EQ(std::wstring(static_cast<const wchar_t*>(value)), expected) << block;
   }
 }

@@ -1,9 +1,7 @@
 // The platform's services on the real system: pictures through its bitmap loader or read
-// straight from a plain file, the resize's stretch-and-save path on a real picture, saves that
-// never cost the earlier file nor leave one behind, even when the picture changes while it is
-// read, paths the ANSI code page can hold, and the one conversion between the program's UTF-8
-// and a code page.
-#include "platform/DrawingSurface.h"
+// straight from a plain file, saves that never cost the earlier file nor leave one behind, even
+// when the picture changes while it is read, paths the ANSI code page can hold, and the one
+// conversion between the program's UTF-8 and a code page.
 #include "platform/Win32Picture.h"
 #include "platform/Win32Platform.h"
 #include "platform/Win32Text.h"
@@ -62,37 +60,6 @@ TEST(LoadPicture, EveryCorpusFileLoadsOrIsRefusedAndAPlainOneReadsAsTheSystemRea
   }
   EXPECT_GE(plain_files, 6);
   EXPECT_FALSE(Colours(kCorpus / "missing.bmp"));
-}
-
-// "Changer la taille" as the program does it, on a picture of four colours in its four
-// quarters, read straight from its file, stretched over the drawing surface and saved: each
-// quarter of resized.bmp, read back by the test itself, has its colour, to the corners.
-TEST(SavePicture, AResizedPictureIsReadBackAtItsSizeWithEachColourInItsPlace) {
-  ScratchFolder scratch;
-  Bitmap quarters{64, 64, {}};
-  for (int y = 0; y < 64; ++y)
-    for (int x = 0; x < 64; ++x)
-      quarters.rgb.push_back(y < 32 ? (x < 32 ? 0xFF0000u : 0x00FF00u)
-                                    : (x < 32 ? 0x0000FFu : 0xFFFFFFu));
-  WriteBytes(scratch / "quarters.bmp", BmpFile(quarters));
-  DrawingSurface surface;
-  surface.SetWidth(1024);
-  surface.SetHeight(150);
-  ASSERT_TRUE(surface.PaintPicture(win32::LoadBitmapFile(scratch / "quarters.bmp").value(), 0, 0,
-                                   1024, 150));
-  ASSERT_TRUE(win32::SaveBitmapFile(surface.Image(), scratch / "resized.bmp"));
-  const Bitmap back = ReadBmp(scratch / "resized.bmp").value_or(Bitmap{});
-  ASSERT_EQ(Size(back.width, back.height), Size(1024, 150));
-  for (const auto& [x, y, colour] : {std::tuple{0, 0, 0xFF0000u},
-                                     {450, 60, 0xFF0000u},
-                                     {1023, 0, 0x00FF00u},
-                                     {580, 60, 0x00FF00u},
-                                     {0, 149, 0x0000FFu},
-                                     {450, 90, 0x0000FFu},
-                                     {1023, 149, 0xFFFFFFu},
-                                     {580, 90, 0xFFFFFFu}}) {
-    EXPECT_EQ(back.rgb[y * 1024 + x], colour) << x << ", " << y;
-  }
 }
 
 TEST(SavePicture, AFailedSaveChangesNothingAndALeftoverOfACutSaveIsTakenOver) {
