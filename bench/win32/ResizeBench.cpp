@@ -15,6 +15,8 @@
 //       and whether the architectures' results are the same bytes.
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -46,7 +48,7 @@ int Fail(const char* what, const Failure& failure) {
   return 1;
 }
 
-// A black picture of the target's size, its bands padded 24-bit rows as the resampler gives.
+// A black picture of the target's size, its bands padded 24-bit rows as the resampler gives them.
 class Blank final : public Picture {
  public:
   Blank(int width, int height) : width_(width), height_(height) {}
