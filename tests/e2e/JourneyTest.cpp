@@ -309,6 +309,7 @@ TEST(Journey, FromNothingToAPictureResizedAndRemovedThenABrokenStart) {
     EXPECT_TRUE(WaitFor([&] { return !::IsWindow(open); }));
     if (name != L"first.bmp" && name != L"second.bmp") continue;
     EXPECT_TRUE(Message(L"Mouuuw"));
+    Shot(Window(L"Et IE 5 et 6 ?"), L"question-ie5");
     EXPECT_TRUE(Message(L"Et IE 5 et 6 ?", name == L"first.bmp" ? IDYES : IDNO));
     EXPECT_EQ(ToolbarValue(L"BackBitmapIE5"), name == L"first.bmp" ? L"(none)" : L"C:\\ie5.bmp");
     EXPECT_EQ(ToolbarValue(L"BackBitmap"), (folder / name).wstring());
