@@ -139,10 +139,9 @@ struct FakePlatform : Platform {
 };
 using FakeForm = FakePlatform::Form;
 
-// The registry functions over a registry with no key at all, where every change is refused, and
-// the shell,
-// whose calls are logged with the window, the target, the directory and the show command (a
-// verb or parameters, which the program never gives, show as such).
+// The registry functions over a registry with no key at all, where every change is refused; and
+// the shell, whose calls are logged with the window, the target, the directory and the show
+// command (a verb or parameters, which the program never gives, show as such).
 struct StubRegistry : modRegistry {
   RegStatus RegOpenKeyA(RegHandle, const char*, RegHandle*) override { return kErrorFileNotFound; }
   RegStatus RegCreateKeyA(RegHandle, const char*, RegHandle*) override {

@@ -252,19 +252,6 @@ TEST(MainWindowTest, StartShowsTheRegisteredPictureOrSaysWhyNotThenOpensCollapse
   }
 }
 
-TEST(MainWindowTest, ChangeExpandsAndTheSizeBoxesSelectTheirWholeTextOnFocus) {
-  Scene scene("-|-|-");
-  scene.Start();
-  FakeForm& form = scene.form();
-  EXPECT_EQ(form.height, 5000);
-  EXPECT_EQ(scene.Enabled(), "cmdFuck cmdAbout txtWidth txtHeight cmdFile cmdSize");
-  for (const auto& [box, length] : {std::pair{"txtWidth", 4}, {"txtHeight", 3}}) {
-    form.at(box).selection = {2, 0};
-    form.events.GotFocus(box, kNoIndex);
-    EXPECT_EQ(form.at(box).selection, std::pair(0, length));
-  }
-}
-
 TEST(AboutWindowTest, ShowsItsTextAnewAtEachOpeningAndOpensEachLinkThroughTheShell) {
   Scene scene("-|-|-");
   scene.Start();
