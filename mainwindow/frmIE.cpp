@@ -294,8 +294,8 @@ std::optional<std::string> frmIE::ReadToolbarValue(const char* name, std::string
   if (read.status == kErrorFileNotFound) return std::string();
   platform_.MsgBox("Le registre ne laisse pas lire la valeur " + std::string(name) +
                        " de la clé de la barre d'outils d'Internet Explorer (" + kToolbarKey +
-                       ") " + Code(Failure{"RegQueryValueExA", std::uint32_t(read.status)}) +
-                       ".\n\n" + std::string(so) +
+                       ") " + Code(Failure{read.call, std::uint32_t(read.status)}) + ".\n\n" +
+                       std::string(so) +
                        " La clé est peut-être protégée par une stratégie ou par ses droits "
                        "d'accès.",
                    kMsgCritical, "Registre illisible");
@@ -316,11 +316,12 @@ void frmIE::OfferToRemoveIE5(const std::string& registered) {
                 Quoted(*ie5) + "On retire BackBitmapIE5 pour qu'ils affichent ce fond ?";
   if (platform_.MsgBox(question, kMsgYesNo + kMsgQuestion, "Et IE 5 et 6 ?") != kMsgYes) return;
   DeleteKey(kToolbarKey, kBackBitmapIE5);
-  const std::optional<std::string> left = ReadToolbarValue(
-      kBackBitmapIE5, "Rien ne dit donc que BackBitmapIE5 a été retiré.");
+  const std::optional<std::string> left =
+      ReadToolbarValue(kBackBitmapIE5, "Rien ne dit donc que BackBitmapIE5 a été retiré.");
   if (left && !left->empty()) {
-    RegistryRefused("Le registre n'a pas retiré BackBitmapIE5 : Internet Explorer 5 et 6 "
-                    "affichent toujours son image.\n\n");
+    RegistryRefused(
+        "Le registre n'a pas retiré BackBitmapIE5 : Internet Explorer 5 et 6 "
+        "affichent toujours son image.\n\n");
   }
 }
 
@@ -363,9 +364,9 @@ bool frmIE::SaveResized(const std::string& source, int width, int height,
                        kMsgCritical, "Écriture impossible");
       break;
     case Cause::kOther:
-      platform_.MsgBox("L'image n'a pas pu être redimensionnée " + Code(failure) +
-                           ". Rien n'a été changé.",
-                       kMsgCritical, "Redimensionnement impossible");
+      platform_.MsgBox(
+          "L'image n'a pas pu être redimensionnée " + Code(failure) + ". Rien n'a été changé.",
+          kMsgCritical, "Redimensionnement impossible");
       break;
   }
   return false;

@@ -4,8 +4,7 @@
 
 namespace plumeroll {
 
-Result<void> DrawingSurface::PaintPicture(PicturePtr picture, int x, int y, int width,
-                                          int height) {
+Result<void> DrawingSurface::PaintPicture(PicturePtr picture, int x, int y, int width, int height) {
   if (!picture || x != 0 || y != 0 || width != width_ || height != height_) {
     return Failure{"PaintPicture", EINVAL};
   }

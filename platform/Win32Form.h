@@ -65,10 +65,10 @@ class Win32Control final : public Control {
   Win32Form* form_ = nullptr;
   const ControlRow& row_;
   const int id_;
-  HWND window_ = nullptr;                        // a child of the form, destroyed with it
-  HFONT font_ = nullptr;                         // the row's font, owned by the form
-  UniqueHfont fitted_font_;                      // a smaller size of it, when the text needs one
-  PicturePtr picture_;  // an image box's picture
+  HWND window_ = nullptr;    // a child of the form, destroyed with it
+  HFONT font_ = nullptr;     // the row's font, owned by the form
+  UniqueHfont fitted_font_;  // a smaller size of it, when the text needs one
+  PicturePtr picture_;       // an image box's picture
   // and its copy at the box's size, as a bitmap file's rows (empty when it could not be made)
   int shown_width_ = 0;
   int shown_height_ = 0;

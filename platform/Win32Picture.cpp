@@ -124,10 +124,9 @@ struct Headers {
 };
 
 UniqueFile OpenToRead(const std::wstring& path) {
-  return UniqueFile(::CreateFileW(path.c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN,
-                                  nullptr));
+  return UniqueFile(::CreateFileW(
+      path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
 }
 
 bool ReadHeaders(HANDLE file, Headers& headers) {
@@ -220,8 +219,8 @@ PicturePtr OpenPlainBitmapFile(const std::wstring& path) {
                      (info.biBitCount == 24 || info.biBitCount == 32) &&
                      info.biCompression == BI_RGB && info.biClrUsed == 0;
   if (!plain) return nullptr;
-  const std::uint64_t pixels_size = BmpRowStride(info.biWidth, info.biBitCount / 8) *
-                                    static_cast<std::uint64_t>(info.biHeight);
+  const std::uint64_t pixels_size =
+      BmpRowStride(info.biWidth, info.biBitCount / 8) * static_cast<std::uint64_t>(info.biHeight);
   // A file cut short is the system loader's to judge; so is one of over 2 GB of pixels, more
   // than one read of a row may have to take.
   if (pixels_size > 0x7FFFFFFF ||

@@ -150,10 +150,11 @@ ValueRead RegistryOperations::QueryKeyValue(std::string Path, std::string Key) {
   const std::string value_name = api_.AnsiFromUtf8(Key);
   std::uint32_t type = 0;
   std::uint32_t size = 0;
+  read.call = "RegQueryValueExA";
   read.status =
       api_.RegQueryValueExA(key->get(), value_name.c_str(), nullptr, &type, nullptr, &size);
   if (read.status != kErrorSuccess) return read;
-  if (size > kLargestValue) return {kErrorMoreData, {}};
+  if (size > kLargestValue) return {kErrorMoreData, {}, read.call};
   // One spare byte keeps the buffer's address valid when the data are empty; it is not offered.
   std::string buffer(std::size_t{size} + 1, '\0');
   read.status = api_.RegQueryValueExA(key->get(), value_name.c_str(), nullptr, &type,

@@ -20,7 +20,8 @@ namespace plumeroll {
 // no hive), any other status when the registry did not let it be read.
 struct ValueRead {
   RegStatus status = kErrorSuccess;
-  std::string text;  // the data up to their first NUL, when status is kErrorSuccess
+  std::string text;                  // the data up to their first NUL, when status is 0
+  const char* call = "RegOpenKeyA";  // the registry function that gave status
 };
 
 class RegistryOperations {
