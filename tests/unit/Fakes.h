@@ -151,8 +151,10 @@ struct StubRegistry : modRegistry {
                              std::uint32_t*) override {
     return kErrorAccessDenied;
   }
+  // Keeps the bytes it was given.
   RegStatus RegSetValueExA(RegHandle, const char*, std::uint32_t, std::uint32_t,
-                           const std::uint8_t*, std::uint32_t) override {
+                           const std::uint8_t* data, std::uint32_t size) override {
+    written.assign(reinterpret_cast<const char*>(data), size);
     return kErrorAccessDenied;
   }
   RegStatus RegDeleteValueA(RegHandle, const char*) override { return kErrorAccessDenied; }
@@ -178,6 +180,7 @@ struct StubRegistry : modRegistry {
   std::string Utf8FromAnsi(std::string_view bytes) override { return std::string(bytes); }
 
   std::vector<std::string> shell;
+  std::string written;
 };
 
 }  // namespace plumeroll::testing

@@ -29,6 +29,9 @@ TEST(RegistryTest, APathNamesItsHiveInAnyCaseAndItsUpperCasedSubKeyAfterOneSepar
   }
   // The handle, not the path, names the hive.
   EXPECT_EQ(ops.StringPath(kHkeyLocalMachine, "HKEY_CURRENT_USER\\Software"), "OFTWARE");
+  // A text value is written with its NUL, counted in its size.
+  ops.WriteKeyValue(kToolbar, "BackBitmap", "C:\\Pics\\paper1.bmp");
+  EXPECT_EQ(reg.written, std::string("C:\\Pics\\paper1.bmp\0", 19));
 }
 
 // A value that claims more than any path (4 GiB: a 32-bit process could not even count its size
