@@ -12,7 +12,7 @@ namespace {
 using Strings = std::vector<std::string>;
 constexpr char kToolbar[] = "HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\Toolbar";
 
-TEST(RegistryTest, APathNamesItsHiveInAnyCaseAndItsUpperCasedSubKeyAfterOneSeparator) {
+TEST(RegistryTest, APathNamesItsHiveAndItsUpperCasedSubKeyAndAValueGoesWithItsNul) {
   StubRegistry reg;
   RegistryOperations ops(reg);
   const std::tuple<const char*, std::int32_t, const char*> paths[] = {
