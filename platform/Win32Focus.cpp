@@ -53,10 +53,8 @@ void Win32Form::OnNextControl(HWND window, WPARAM wparam, LPARAM lparam) {
   const HWND target = LOWORD(lparam)
                           ? reinterpret_cast<HWND>(wparam)
                           : ::GetNextDlgTabItem(window, ::GetFocus(), wparam ? TRUE : FALSE);
-  const Win32Control* control = ControlOf(target);
-  if (!control) return;
-  if (control->row().kind == ControlKind::TextBox) ::SendMessageW(target, EM_SETSEL, 0, -1);
-  ::SetFocus(target);
+  // A text box reached so selects its whole text itself, when it gets the focus.
+  if (ControlOf(target)) ::SetFocus(target);
 }
 
 }  // namespace plumeroll::win32

@@ -268,9 +268,8 @@ FAULTS = [
     ("product-name", "app/plumeroll.rc", 'VALUE "ProductName", "Plumeroll"',
      'VALUE "ProductName", "PlumeRoll"', "the product name misspelt"),
     # What Wine does in the program's place.
-    ("tab-no-select", "platform/Win32Focus.cpp",
-     "  if (control->row().kind == ControlKind::TextBox) ::SendMessageW(target, EM_SETSEL, 0, -1);\n",
-     "", "Tab into a size box not selecting its text on Windows"),
+    ("no-dialog-keys", "platform/Win32Modal.cpp", "&& ::IsDialogMessageW(root, &msg);",
+     "&& false;", "the Tab key moving nothing"),
     ("shift-tab", "platform/Win32Focus.cpp", "wparam ? TRUE : FALSE", "FALSE",
      "Shift+Tab moving forward on Windows"),
     ("focus-forgotten", "platform/Win32Focus.cpp", "saved_focus_ = ControlOf(focus) ? focus : nullptr;",

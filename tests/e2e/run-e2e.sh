@@ -4,13 +4,15 @@
 #
 #   run-e2e.sh E2E_EXE PLUMEROLL_EXE WORK_DIR
 #
-# The program runs from a copy in WORK_DIR/run, where the journey writes the pictures it chooses
+# The program runs from a copy in WORK_DIR/run-PID, where the journey writes the pictures it chooses
 # and where the program writes resized.bmp. The screenshots end up as PNG in
 # WORK_DIR/screenshots. Wine's prefix and display are the test command's (tools/test-wine.sh).
 set -euo pipefail
 e2e=$(realpath "$1") program=$(realpath "$2") work=$(realpath -m "$3")
-run="$work/run" shots="$work/screenshots"
-rm -rf "$run" "$shots"
+# A folder of its own at each run: the Open dialog starts where it was last used unless the
+# program tells it otherwise, and must find no earlier run's folder to start in.
+run="$work/run-$$" shots="$work/screenshots"
+rm -rf "$work"/run "$work"/run-* "$shots"
 mkdir -p "$run/shots" "$shots"
 cp "$program" "$run/"
 win() { winepath -w "$1" 2>/dev/null; }
