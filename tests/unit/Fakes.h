@@ -4,12 +4,14 @@
 // one (the registry layer).
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "platform/Platform.h"
 #include "registry/modRegistry.h"
@@ -38,19 +40,51 @@ struct FakeControl : Control {
   int max_length;
 };
 
-// A picture of 40 x 30 pixels of one colour, or one whose reading fails.
-struct FakePicture : Picture {
-  int Width() const override { return 40; }
-  int Height() const override { return 30; }
-  Result<void> ForEachBand(int, const BandUse& use) const override {
-    if (failure) return *failure;
-    std::vector<std::uint8_t> rows;
-    for (int pixel = 0; pixel < 40 * 30; ++pixel) rows.insert(rows.end(), {blue, 0x20, 0x10});
-    return use(Band{30, rows.data(), 40 * 3, 3});
+using Colours = std::vector<std::uint32_t>;  // 0xRRGGBB, top row first
+
+// A picture of the given colours, given as 32-bit rows, bottom row first, in bands of at most
+// `most` rows; reading it fails with `failure`, when there is one, once it has given `fail_after`
+// rows; it counts the rows it gave.
+struct FakePicture final : Picture {
+  FakePicture(int w, int h, Colours colours) : width(w), height(h), rgb(std::move(colours)) {}
+  int Width() const override { return width; }
+  int Height() const override { return height; }
+  Result<void> ForEachBand(int rows, const BandUse& use) const override {
+    for (given = 0; given < height;) {
+      if (failure && given >= fail_after) return *failure;
+      const int band = std::min({rows, most, height - given});
+      const std::uint32_t* lowest = &rgb[(height - 1 - given) * width];
+      given += band;
+      const Result<void> used =
+          use(Band{band, reinterpret_cast<const std::uint8_t*>(lowest), -4 * width, 4});
+      if (!used) return used;
+    }
+    return {};
   }
-  std::uint8_t blue = 0;
+  int width, height;
+  Colours rgb;
+  int most = 1 << 30, fail_after = 0;
   std::optional<Failure> failure;
+  mutable int given = 0;
 };
+
+// A picture's colours as it gives them in bands of `rows` rows; none when it cannot be read to
+// its end.
+inline std::optional<Colours> ColoursOf(const Picture& picture, int rows = 7) {
+  Colours colours(static_cast<std::size_t>(picture.Width()) * picture.Height());
+  int row = picture.Height();
+  const Result<void> read = picture.ForEachBand(rows, [&](const Band& band) {
+    for (int r = 0; r < band.rows; ++r) {
+      if (--row < 0) return Result<void>(Failure{"ColoursOf", 0});  // more rows than it has
+      const std::uint8_t* pixel = band.bytes + r * band.stride;
+      for (int x = 0; x < picture.Width(); ++x, pixel += band.bytes_per_pixel)
+        colours[row * picture.Width() + x] = pixel[0] | pixel[1] << 8 | pixel[2] << 16;
+    }
+    return Result<void>{};
+  });
+  if (!read || row != 0) return {};
+  return colours;
+}
 
 using Message = std::tuple<std::string, int, std::string>;  // prompt, buttons, title
 
@@ -97,7 +131,7 @@ struct FakePlatform : Platform {
     if (!pictures.count(path)) return Failure{"LoadImageW", 2};
     return PicturePtr(pictures[path]);
   }
-  // Reads the picture, as a save does, and keeps its size and the blue of its pixels.
+  // Reads the picture, as a save does, and keeps its size and the blue of its first pixel.
   Result<void> SavePicture(const Picture& image, const std::string& path) override {
     char blue = 0;
     Result<void> read = image.ForEachBand(8, [&](const Band& band) {
@@ -115,10 +149,9 @@ struct FakePlatform : Platform {
     return ansi_paths.count(path) ? ansi_paths[path] : path;
   }
 
-  // A picture whose blue is the path's first character.
+  // A picture of 40 x 30 pixels whose blue is the path's first character.
   void AddPicture(const std::string& path) {
-    pictures[path] = std::make_shared<FakePicture>();
-    pictures[path]->blue = static_cast<std::uint8_t>(path[0]);
+    pictures[path] = std::make_shared<FakePicture>(40, 30, Colours(40 * 30, path[0]));
   }
   Form& form() { return *forms.at(0); }
 

@@ -7,8 +7,9 @@
 #include "platform/Bmp.h"
 #include "platform/Numeric.h"
 #include "platform/Resample.h"
+#include "tests/unit/Fakes.h"
 
-namespace plumeroll {
+namespace plumeroll::testing {
 namespace {
 
 TEST(NumericTest, DigitsSignsSeparatorsExponentsAndBlanksMakeNumbersLettersDoNot) {
@@ -23,51 +24,11 @@ TEST(NumericTest, DigitsSignsSeparatorsExponentsAndBlanksMakeNumbersLettersDoNot
     EXPECT_FALSE(IsNumeric(text)) << text;
 }
 
-using Colours = std::vector<std::uint32_t>;  // 0xRRGGBB, top row first
 constexpr std::uint32_t kGrey = 0x010101, kWhite = 0xFFFFFF;
-
-// A picture given as 32-bit rows, bottom row first, in bands of at most `most` rows; it fails
-// once it has given `fail_after` rows, and counts those it gave.
-struct Source final : Picture {
-  Source(int w, int h, Colours colours) : width(w), height(h), rgb(std::move(colours)) {}
-  int Width() const override { return width; }
-  int Height() const override { return height; }
-  Result<void> ForEachBand(int rows, const BandUse& use) const override {
-    for (given = 0; given < height;) {
-      if (given >= fail_after) return Failure{"ReadFile", 5};
-      const int band = std::min({rows, most, height - given});
-      const std::uint32_t* lowest = &rgb[(height - 1 - given) * width];
-      given += band;
-      const Result<void> used =
-          use(Band{band, reinterpret_cast<const std::uint8_t*>(lowest), -4 * width, 4});
-      if (!used) return used;
-    }
-    return {};
-  }
-  int width, height;
-  Colours rgb;
-  int most = 1 << 30, fail_after = 1 << 30;
-  mutable int given = 0;
-};
-// A picture's colours as its bands of rows_per_band rows give them.
-Colours Read(const Picture& picture, int rows_per_band = 5) {
-  Colours colours(picture.Width() * picture.Height());
-  int row = picture.Height();
-  EXPECT_TRUE(picture.ForEachBand(rows_per_band, [&](const Band& band) {
-    for (int r = 0; r < band.rows; ++r) {
-      const std::uint8_t* pixel = band.bytes + r * band.stride;
-      std::uint32_t* colour = &colours[--row * picture.Width()];
-      for (int x = 0; x < picture.Width(); ++x, pixel += band.bytes_per_pixel)
-        colour[x] = pixel[0] | pixel[1] << 8 | pixel[2] << 16;
-    }
-    return Result<void>{};
-  }));
-  return colours;
-}
 
 TEST(StretchedTest, ShrinkingAveragesGrowingInterpolatesEdgesKeepTheirColourInAnyBands) {
   const struct {
-    Source source;
+    FakePicture source;
     int width, height;
     Colours expected;
   } cases[] = {
@@ -89,27 +50,28 @@ TEST(StretchedTest, ShrinkingAveragesGrowingInterpolatesEdgesKeepTheirColourInAn
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.source.width << "x" << c.source.height << " to "
                                       << c.width << "x" << c.height);
-    EXPECT_EQ(Read(Stretched(c.source, c.width, c.height)), c.expected);
+    EXPECT_EQ(ColoursOf(Stretched(c.source, c.width, c.height)), c.expected);
   }
   // A uniform picture stays uniform, to the very border, whatever the factors.
   for (const auto& [width, height] : {std::pair{1, 1}, {9999, 1}, {1, 9999}, {37, 511}}) {
-    const Colours colours = Read(Stretched(Source(3, 2, Colours(6, 0x3C82C8)), width, height), 64);
+    const Colours colours =
+        *ColoursOf(Stretched(FakePicture(3, 2, Colours(6, 0x3C82C8)), width, height), 64);
     EXPECT_EQ(std::set(colours.begin(), colours.end()), std::set{0x3C82C8u});
   }
   // Whatever bands the picture gives and are asked for, the same rows.
-  Source noise(37, 211, {});
+  FakePicture noise(37, 211, {});
   for (std::uint32_t i = 0; i < 37 * 211; ++i) noise.rgb.push_back(i * 2654435761u >> 8);
   for (const auto& [width, height] : {std::pair{61, 300}, {90, 50}}) {
-    const Colours expected = Read(Stretched(noise, width, height), 1000);
+    const auto expected = ColoursOf(Stretched(noise, width, height), 1000);
     for (const auto& [most, rows] : {std::pair{1, 1}, {6, 7}}) {
       noise.most = most;
-      EXPECT_EQ(Read(Stretched(noise, width, height), rows), expected) << most << " " << rows;
+      EXPECT_EQ(ColoursOf(Stretched(noise, width, height), rows), expected) << most << " " << rows;
     }
   }
 }
 
 TEST(StretchedTest, RowsGoOnAsTheyAreMadeUntilAFailureWhichComesBackAsItWas) {
-  Source source(3, 211, Colours(3 * 211));
+  FakePicture source(3, 211, Colours(3 * 211));
   source.most = 10;
   int given_before = 0;  // 8 rows of 150 made from 211 take 11.25 rows: the second band of 10
   const Result<void> refused = Stretched(source, 3, 150).ForEachBand(8, [&](const Band&) {
@@ -119,11 +81,12 @@ TEST(StretchedTest, RowsGoOnAsTheyAreMadeUntilAFailureWhichComesBackAsItWas) {
   EXPECT_EQ(std::tuple(refused.failure().call, given_before, source.given),
             std::tuple("WriteFile", 20, 20))
       << "the first rows went on before the source's last came; then nothing more was read";
+  source.failure = Failure{"ReadFile", 5};
   source.fail_after = 100;
   const auto ok = [](const Band&) { return Result<void>{}; };
   EXPECT_EQ(Stretched(source, 3, 150).ForEachBand(8, ok).failure().call, "ReadFile");
   for (const auto& [width, height, source_width] : {std::tuple{0, 5, 3}, {5, 0, 3}, {5, 5, 0}}) {
-    const Source empty(source_width, 1, Colours(source_width));
+    const FakePicture empty(source_width, 1, Colours(source_width));
     EXPECT_EQ(Stretched(empty, width, height).ForEachBand(8, ok).failure().call, "Stretched");
   }
 }
@@ -144,7 +107,7 @@ TEST(WriteBmp24Test, WritesABottomUpFileOfPaddedRowsOrRefusesSayingWhy) {
   // one plane, 24 bits, uncompressed, 16 bytes of pixels, no resolution, no colour table. Then
   // the bottom row first, each pixel blue, green, red, each row padded to 4 bytes: the same
   // from a picture's 32-bit pixels as from the padded rows of its copy.
-  const Source source(2, 2, {0x010203, 0x040506, 0x070809, 0x0A0B0C});
+  const FakePicture source(2, 2, {0x010203, 0x040506, 0x070809, 0x0A0B0C});
   const int header[] = {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0,  54, 0, 0, 0, 40, 0,  0, 0, 2,
                         0,   0,   0,  2, 0, 0, 0, 1, 0, 24, 0,  0, 0, 0, 0,  16, 0, 0, 0},
             pixels[] = {9, 8, 7, 12, 11, 10, 0, 0, 3, 2, 1, 6, 5, 4, 0, 0};
@@ -157,10 +120,10 @@ TEST(WriteBmp24Test, WritesABottomUpFileOfPaddedRowsOrRefusesSayingWhy) {
                               std::string(std::begin(pixels), std::end(pixels)));
   }
   StringSink refused;
-  EXPECT_EQ(WriteBmp24(Source(0, 4, {}), refused).failure().call, "WriteBmp24");
+  EXPECT_EQ(WriteBmp24(FakePicture(0, 4, {}), refused).failure().call, "WriteBmp24");
   refused.room = 60;
   EXPECT_EQ(WriteBmp24(source, refused).failure().call, "WriteFile");
 }
 
 }  // namespace
-}  // namespace plumeroll
+}  // namespace plumeroll::testing

@@ -18,24 +18,9 @@ std::string Utf8(const fs::path& path) {
 // The BMP corpus, as the build gives it (a Windows path under Wine).
 const fs::path kCorpus = win32::Utf8ToWide(PLUMEROLL_BMPSUITE);
 
-// A picture's colours as 0xRRGGBB, bottom row first, read in bands of a few rows (the last one
-// shorter); none when they cannot be read to the end.
-std::optional<std::vector<std::uint32_t>> Colours(const Picture& picture) {
-  std::vector<std::uint32_t> colours;
-  const Result<void> read = picture.ForEachBand(7, [&](const Band& band) {
-    for (int row = 0; row < band.rows; ++row) {
-      const std::uint8_t* pixel = band.bytes + row * band.stride;
-      for (int x = 0; x < picture.Width(); ++x, pixel += band.bytes_per_pixel)
-        colours.push_back(pixel[2] << 16 | pixel[1] << 8 | pixel[0]);
-    }
-    return Result<void>{};
-  });
-  if (!read || colours.size() != std::size_t(picture.Width()) * picture.Height()) return {};
-  return colours;
-}
-std::optional<std::vector<std::uint32_t>> Colours(const fs::path& path) {
+std::optional<Colours> FileColours(const fs::path& path) {
   const Result<PicturePtr> picture = win32::LoadBitmapFile(path);
-  return picture ? Colours(*picture.value()) : std::nullopt;
+  return picture ? ColoursOf(*picture.value()) : std::nullopt;
 }
 
 // A plain file, which the program reads itself, reads as the system's loader reads it; cut
@@ -45,21 +30,21 @@ TEST(LoadPicture, EveryCorpusFileLoadsOrIsRefusedAndAPlainOneReadsAsTheSystemRea
   int plain_files = 0;
   for (const fs::path& folder : {kCorpus / "g", kCorpus / "q", kCorpus / "b", kCorpus / "x"}) {
     for (const auto& entry : fs::directory_iterator(folder)) {
-      EXPECT_TRUE(Colours(entry) || folder != kCorpus / "g") << "refused: " << Utf8(entry);
+      EXPECT_TRUE(FileColours(entry) || folder != kCorpus / "g") << "refused: " << Utf8(entry);
       const PicturePtr plain = win32::OpenPlainBitmapFile(entry.path());
       if (!plain) continue;
       ++plain_files;
       const Result<PicturePtr> loaded = win32::LoadWithSystemLoader(entry.path());
       ASSERT_TRUE(loaded) << Utf8(entry);
-      EXPECT_EQ(Colours(*plain), Colours(*loaded.value())) << Utf8(entry);
+      EXPECT_EQ(ColoursOf(*plain), ColoursOf(*loaded.value())) << Utf8(entry);
       const std::string bytes = ReadBytes(entry);
       WriteBytes(scratch / "cut.bmp", bytes.substr(0, bytes.size() - 1));
       const Result<PicturePtr> cut = win32::LoadWithSystemLoader(scratch / "cut.bmp");
-      EXPECT_EQ(Colours(scratch / "cut.bmp"), cut ? Colours(*cut.value()) : std::nullopt);
+      EXPECT_EQ(FileColours(scratch / "cut.bmp"), cut ? ColoursOf(*cut.value()) : std::nullopt);
     }
   }
   EXPECT_GE(plain_files, 6);
-  EXPECT_FALSE(Colours(kCorpus / "missing.bmp"));
+  EXPECT_FALSE(FileColours(kCorpus / "missing.bmp"));
 }
 
 TEST(SavePicture, AFailedSaveChangesNothingAndALeftoverOfACutSaveIsTakenOver) {
@@ -68,7 +53,7 @@ TEST(SavePicture, AFailedSaveChangesNothingAndALeftoverOfACutSaveIsTakenOver) {
   WriteBytes(scratch / "readonly.bmp", "kept");
   ASSERT_TRUE(::SetFileAttributesW((scratch / "readonly.bmp").c_str(), FILE_ATTRIBUTE_READONLY));
   fs::create_directory(scratch / "folder.bmp");
-  const FakePicture picture;
+  const FakePicture picture(40, 30, Colours(40 * 30));
   const auto before = scratch.Contents();
   for (const char* target : {"missing\\resized.bmp", "folder.bmp", "readonly.bmp"}) {
     EXPECT_EQ(win32::SaveBitmapFile(picture, scratch / target).failure().cause, Cause::kTarget)

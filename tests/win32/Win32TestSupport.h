@@ -5,10 +5,11 @@
 #pragma once
 
 #include <gtest/gtest.h>
-// sddl.h needs windows.h first.
+// sddl.h and shlwapi.h need windows.h first.
 // clang-format off
 #include <windows.h>
 #include <sddl.h>
+#include <shlwapi.h>
 // clang-format on
 
 #include <chrono>
@@ -95,27 +96,16 @@ struct Bitmap {
 // A 24-bit bottom-up bitmap file, as every reader takes it.
 inline std::string BmpFile(const Bitmap& picture) {
   const int stride = (picture.width * 3 + 3) / 4 * 4;
-  std::string file;
-  const auto put = [&](std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) file += static_cast<char>(value >> (8 * i));
-  };
-  file = "BM";
-  for (const auto& [value, bytes] : {Size{54 + stride * picture.height, 4},
-                                     {0, 4},
-                                     {54, 4},
-                                     {40, 4},
-                                     {picture.width, 4},
-                                     {picture.height, 4},
-                                     {1, 2},
-                                     {24, 2},
-                                     {0, 24}}) {
-    put(value, bytes);
-  }
+  const BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(54 + stride * picture.height), 0, 0, 54};
+  const BITMAPINFOHEADER info{40, picture.width, picture.height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+  bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
   for (int y = picture.height - 1; y >= 0; --y) {
-    for (int x = 0; x < picture.width; ++x) put(picture.rgb[y * picture.width + x], 3);
-    file.append(stride - picture.width * 3, '\0');
+    for (int x = 0; x < picture.width; ++x)
+      bytes.append(reinterpret_cast<const char*>(&picture.rgb[y * picture.width + x]), 3);
+    bytes.append(stride - picture.width * 3, '\0');
   }
-  return file;
+  return bytes;
 }
 
 // The pixels of a 24-bit bottom-up bitmap file, or nothing for any other.
@@ -159,26 +149,17 @@ inline Bitmap Screen(const RECT& place) {
 // A text value of a key of the current user's, or nothing; and the same written or deleted.
 inline std::optional<std::wstring> UserValue(const std::wstring& key, const wchar_t* name) {
   wchar_t value[2048] = {};
-  LONG size = sizeof value - sizeof(wchar_t);
-  HKEY opened = nullptr;
-  if (::RegOpenKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, KEY_QUERY_VALUE, &opened)) return {};
-  const LONG status =
-      ::RegQueryValueExW(opened, name, nullptr, nullptr, reinterpret_cast<BYTE*>(value),
-                         reinterpret_cast<DWORD*>(&size));
-  ::RegCloseKey(opened);
-  return status == ERROR_SUCCESS ? std::optional<std::wstring>(value) : std::nullopt;
+  DWORD size = sizeof value - sizeof(wchar_t);
+  if (::SHGetValueW(HKEY_CURRENT_USER, key.c_str(), name, nullptr, value, &size)) return {};
+  return value;
 }
 inline void SetUserValue(const std::wstring& key, const wchar_t* name,
                          const std::optional<std::wstring>& value) {
-  HKEY opened = nullptr;
-  ::RegCreateKeyExW(HKEY_CURRENT_USER, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened,
-                    nullptr);
-  if (!value) ::RegDeleteValueW(opened, name);
+  if (!value) ::SHDeleteValueW(HKEY_CURRENT_USER, key.c_str(), name);
   if (value) {
-    ::RegSetValueExW(opened, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value->c_str()),
-                     static_cast<DWORD>((value->size() + 1) * sizeof(wchar_t)));
+    ::SHSetValueW(HKEY_CURRENT_USER, key.c_str(), name, REG_SZ, value->c_str(),
+                  static_cast<DWORD>((value->size() + 1) * sizeof(wchar_t)));
   }
-  ::RegCloseKey(opened);
 }
 
 // The values of the toolbar key that the program reads or writes, put back as they were when
