@@ -37,6 +37,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/Blank.h"
 #include "bench/BmpReader.h"
 #include "bench/StbReference.h"
 #include "platform/Bmp.h"
@@ -124,27 +125,6 @@ class TestPicture final : public Picture {
         }
       }
       if (Result<void> used = use(Band{rows, bytes.data(), width_ * 3, 3}); !used) return used;
-    }
-    return {};
-  }
-
- private:
-  int width_;
-  int height_;
-};
-
-// A black picture, its bands padded 24-bit rows as the resampler gives them.
-class Blank final : public Picture {
- public:
-  Blank(int width, int height) : width_(width), height_(height) {}
-  int Width() const override { return width_; }
-  int Height() const override { return height_; }
-  Result<void> ForEachBand(int rows_per_band, const BandUse& use) const override {
-    const auto stride = static_cast<std::ptrdiff_t>(BmpRowStride(width_, 3));
-    const std::vector<std::uint8_t> bytes(static_cast<std::size_t>(stride) * rows_per_band);
-    for (int done = 0; done < height_; done += rows_per_band) {
-      const int rows = std::min(rows_per_band, height_ - done);
-      if (Result<void> used = use(Band{rows, bytes.data(), stride, 3}); !used) return used;
     }
     return {};
   }

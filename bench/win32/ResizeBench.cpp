@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/Blank.h"
 #include "bench/win32/ChildProcess.h"
 #include "bench/win32/Measure.h"
 #include "platform/Bmp.h"
@@ -47,27 +48,6 @@ int Fail(const char* what, const Failure& failure) {
   std::fprintf(stderr, "%s: %s\n", what, Describe(failure).c_str());
   return 1;
 }
-
-// A black picture of the target's size, its bands padded 24-bit rows as the resampler gives them.
-class Blank final : public Picture {
- public:
-  Blank(int width, int height) : width_(width), height_(height) {}
-  int Width() const override { return width_; }
-  int Height() const override { return height_; }
-  Result<void> ForEachBand(int rows_per_band, const BandUse& use) const override {
-    const auto stride = static_cast<std::ptrdiff_t>(BmpRowStride(width_, 3));
-    const std::vector<std::uint8_t> bytes(static_cast<std::size_t>(stride) * rows_per_band);
-    for (int given = 0; given < height_; given += rows_per_band) {
-      const int rows = std::min(rows_per_band, height_ - given);
-      if (Result<void> used = use(Band{rows, bytes.data(), stride, 3}); !used) return used;
-    }
-    return {};
-  }
-
- private:
-  int width_;
-  int height_;
-};
 
 // frmIE::SaveResized's work, without its messages.
 Result<void> Resize(Platform& platform, const std::string& in, int width, int height,
