@@ -98,11 +98,15 @@ TEST_F(RealRegistry, ListingsGiveTrimmedNamesEvenOfValuesTooBigToOffer) {
   ops.WriteKeyValue(kRoot + "\\Other", "x", "x");
   EXPECT_EQ(ops.ReadSubFolders(kRoot), (Strings{"ONE", "OTHER"}));
   EXPECT_EQ(ops.CountFolders(kRoot), 1.0);
-  // The unnamed value as the empty text; data over 32768 bytes: listed, without the name.
+  // The unnamed value as the empty text; data over 32768 bytes: listed, without the name, and
+  // the listing goes on after it.
   ops.WriteKeyValue(kRoot, "", "unnamed");
   ops.WriteKeyValue(kRoot, " Spaced ", "s");
   SetRaw("Big", 3, std::string(40000, 'x'));
-  EXPECT_EQ(ops.ReadKeyListValue(kRoot), (Strings{"", "Spaced", ""}));  // in their order
+  ops.WriteKeyValue(kRoot, "Last", "l");
+  // In their order: that of their making, which Windows keeps, and of their names, which Wine
+  // keeps.
+  EXPECT_EQ(ops.ReadKeyListValue(kRoot), (Strings{"", "Spaced", "", "Last"}));
 }
 
 }  // namespace

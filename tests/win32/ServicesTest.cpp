@@ -61,6 +61,11 @@ TEST(SavePicture, AFailedSaveChangesNothingAndALeftoverOfACutSaveIsTakenOver) {
     EXPECT_TRUE(scratch.Contents() == before) << target;
   }
   ::SetFileAttributesW((scratch / "readonly.bmp").c_str(), FILE_ATTRIBUTE_NORMAL);
+  // Over 4 GiB, more than a bitmap file can say: refused before anything is read or written, by
+  // the 32-bit program too.
+  const Result<void> huge = win32::SaveBitmapFile(FakePicture(40000, 40000, {}), scratch / "h.bmp");
+  EXPECT_EQ(huge.failure().call, "WriteBmp24");
+  EXPECT_TRUE(scratch.Contents() == before);
   // A picture that changes, is cut short or goes while it is read: the reading says so, and the
   // earlier file stays as it was, with nothing left beside it.
   const std::vector<std::uint32_t> grey(60000, 0x123456);
