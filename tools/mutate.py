@@ -287,7 +287,7 @@ FAULTS = [
      'Failure{"ReadFile", ERROR_HANDLE_EOF, Cause::kSource}', 'Failure{"ReadFile", ERROR_HANDLE_EOF}',
      "a picture cut short while read not told as such"),
     ("value-cap", "registry/RegistryOperations.cpp",
-     "  if (size > kLargestValue) return {kErrorMoreData, {}};\n", "",
+     "  if (size > kLargestValue) return {kErrorMoreData, {}, read.call};\n", "",
      "a value claiming 4 GiB given a buffer of its size plus one"),
     # Written later by someone who had seen neither this list nor the tests.
     ('huge-value-read', 'registry/RegistryOperations.cpp',
