@@ -1,22 +1,5 @@
-// Stretching in integer arithmetic, a band of rows at a time.
-//
-// The filter is chosen for each axis:
-// - shrinking: box, i.e. each target pixel is the average of the source area it covers, each
-//   source pixel weighted by how much of it is covered. Nothing is skipped, so fine patterns
-//   turn into their mean colour instead of aliasing (a one-pixel checkerboard halved is uniform
-//   grey);
-// - growing: Catmull-Rom, an interpolating cubic: it goes through the source colours and keeps
-//   edges sharper than bilinear or Mitchell, which blur; its slight overshoot at hard edges is
-//   clamped to 0..255;
-// - same size: the box, which is then an exact copy.
-// Target pixel n's centre, n + 1/2, falls at (n + 1/2) * source / target in the source; samples
-// past the edges take the border pixel, so a uniform picture stays uniform to its border. These
-// are stb_image_resize's box and Catmull-Rom with clamped edges, which the program used before
-// (the benchmark compares the two).
-//
-// Weights: the positions are rationals, so every weight is worked out exactly in 64-bit
-// integers, then turned into fixed point (kAcrossBits or kDownBits fraction bits) by rounding
-// their running sum: the weights of each target pixel add up to exactly one.
+// Stretching in integer arithmetic, a band of rows at a time; how each target pixel is made
+// along each axis is ResampleAxis's.
 //
 // Order: when the height shrinks or stays, each source row is added, weighted, into the one or
 // two target rows it overlaps as it comes, and a target row, once complete, is resampled across.
@@ -48,9 +31,14 @@
 #include <vector>
 
 #include "platform/Bmp.h"
+#include "platform/ResampleAxis.h"
 
 namespace plumeroll {
 namespace {
+
+using resample::Axis;
+using resample::Filter;
+using resample::kCubicTaps;
 
 // Fraction bits of the weights: across, where the loops are scalar, in int32; down, in int16,
 // which the vertical loops multiply 16 bits at a time.
@@ -58,111 +46,8 @@ constexpr int kAcrossBits = 15;
 constexpr int kDownBits = 14;
 constexpr int kFraction = 7;                        // bits of the rows between the two passes
 constexpr std::int32_t kMiddle = 128 << kFraction;  // level 128 there, taken off to fit int16
-constexpr int kCubicTaps = 4;
 constexpr std::int64_t kSourceBandBytes = 1 << 20;  // read from the source at a time
 constexpr int kLaneColumns = 512;  // source and target columns below which one lane is enough
-
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
-  return a >= 0 ? a / b : -((b - 1 - a) / b);
-}
-
-// Catmull-Rom at the distance k / q, times 2 q^3.
-std::int64_t CatmullRom(std::int64_t k, std::int64_t q) {
-  k = k < 0 ? -k : k;
-  if (k < q) return 2 * q * q * q - 5 * k * k * q + 3 * k * k * k;
-  if (k < 2 * q) return 4 * q * q * q - 8 * k * q * q + 5 * k * k * q - k * k * k;
-  return 0;
-}
-
-// How the pixels along one axis of the target are made from those of the source.
-class Axis {
- public:
-  Axis(int source, int target, int bits)
-      : source_(source), target_(target), one_(std::int64_t{1} << bits) {}
-  bool Grows() const { return target_ > source_; }
-  int MaxTaps() const {
-    return Grows() ? kCubicTaps : static_cast<int>((source_ + target_ - 1) / target_) + 1;
-  }
-  // The last source pixel that target pixel n takes.
-  int Last(std::int64_t n) const {
-    if (Grows()) return static_cast<int>(std::min(CubicFirst(n) + kCubicTaps - 1, source_ - 1));
-    return static_cast<int>(((n + 1) * source_ - 1) / target_);
-  }
-  // The first target pixel that source pixel i goes into, when shrinking.
-  std::int64_t BoxTarget(std::int64_t i) const { return i * target_ / source_; }
-  // The weight of source pixel i in target pixel n, when shrinking.
-  std::int32_t BoxWeight(std::int64_t n, std::int64_t i) const {
-    return static_cast<std::int32_t>(Rounded(Covered(n, i + 1)) - Rounded(Covered(n, i)));
-  }
-  // Target pixel n's weights, for the source pixels from first on; returns how many.
-  int Taps(std::int64_t n, int& first, std::int32_t* weights) const {
-    if (Grows()) return CubicTaps(n, first, weights);
-    first = static_cast<int>(n * source_ / target_);
-    const int count = Last(n) - first + 1;
-    for (int k = 0; k < count; ++k) weights[k] = BoxWeight(n, first + k);
-    return count;
-  }
-
- private:
-  // How much of target pixel n the source pixels before i cover, in 1/target of a source pixel
-  // (target pixel n spans n * source .. (n + 1) * source, source pixel i, i * target onwards).
-  std::int64_t Covered(std::int64_t n, std::int64_t i) const {
-    return std::clamp(i * target_ - n * source_, std::int64_t{0}, source_);
-  }
-  std::int64_t Rounded(std::int64_t covered) const {
-    return (covered * one_ + source_ / 2) / source_;
-  }
-  // The first of the four source pixels around target pixel n's centre, (2n + 1) source / 2 target.
-  std::int64_t CubicFirst(std::int64_t n) const {
-    return FloorDiv((2 * n + 1) * source_ - 3 * target_, 2 * target_);
-  }
-  int CubicTaps(std::int64_t n, int& first, std::int32_t* weights) const {
-    // Distances in 1 / (2 target) of a source pixel; the taps past an edge fall on its pixel.
-    const std::int64_t centre = (2 * n + 1) * source_;
-    const std::int64_t start = CubicFirst(n);
-    first = static_cast<int>(std::clamp(start, std::int64_t{0}, source_ - 1));
-    std::int64_t shares[kCubicTaps] = {};
-    std::int64_t total = 0;
-    int count = 0;
-    for (std::int64_t i = start; i < start + kCubicTaps; ++i) {
-      const std::int64_t at = std::clamp(i, std::int64_t{0}, source_ - 1) - first;
-      const std::int64_t share = CatmullRom(centre - (2 * i + 1) * target_, 2 * target_);
-      shares[at] += share;
-      total += share;
-      count = static_cast<int>(at) + 1;
-    }
-    std::int64_t running = 0;
-    std::int64_t rounded = 0;
-    for (int k = 0; k < count; ++k) {
-      running += shares[k];
-      const std::int64_t next = FloorDiv(running * one_ + total / 2, total);
-      weights[k] = static_cast<std::int32_t>(next - rounded);
-      rounded = next;
-    }
-    return count;
-  }
-
-  std::int64_t source_;
-  std::int64_t target_;
-  std::int64_t one_;  // the sum of a target pixel's weights
-};
-
-// Every target column's taps along the width, MaxTaps weights a column.
-struct Filter {
-  Filter(const Axis& axis, int width)
-      : stride(axis.MaxTaps()),
-        first(static_cast<std::size_t>(width)),
-        count(static_cast<std::size_t>(width)),
-        weights(static_cast<std::size_t>(width) * stride) {
-    for (int n = 0; n < width; ++n) {
-      count[n] = axis.Taps(n, first[n], &weights[static_cast<std::size_t>(n) * stride]);
-    }
-  }
-  int stride;
-  std::vector<int> first;
-  std::vector<int> count;
-  std::vector<std::int32_t> weights;
-};
 
 // What the lanes share.
 struct Plan {
