@@ -183,11 +183,9 @@ int Resize(const std::string& in, int width, int height, const std::string& out)
 int Floor(const std::string& in, int width, int height, const std::string& out) {
   Result<BmpFile> file = BmpFile::Open(in);
   if (!file) return Fail("cannot read", file.failure());
-  // In bands as the resampler reads them: about 1 MiB.
-  const int rows =
-      std::clamp(static_cast<int>((1 << 20) / (4 * std::int64_t{file.value().Width()})), 1,
-                 file.value().Height());
-  Result<void> read = file.value().ForEachBand(rows, [](const Band&) { return Result<void>{}; });
+  // In bands as the resampler reads them.
+  Result<void> read = file.value().ForEachBand(SourceBandRows(file.value()),
+                                               [](const Band&) { return Result<void>{}; });
   if (!read) return Fail("cannot read", read.failure());
   Result<void> written = WriteFile(Blank(width, height), out);
   return written ? 0 : Fail("cannot write", written.failure());
@@ -288,10 +286,9 @@ std::string Difference(const Result<Image32>& ours, const Result<Image32>& their
   return text;
 }
 
-// How far stb_image_resize's stretch of the picture at `in` is from ours.
-std::string StbDifference(const std::string& in, const Result<Image32>& ours, int width,
+// How far stb_image_resize's stretch of the source is from ours.
+std::string StbDifference(const Result<Image32>& source, const Result<Image32>& ours, int width,
                           int height) {
-  Result<Image32> source = ReadBmp(in);
   if (!source) return "not compared (" + Describe(source.failure()) + ")";
   return Difference(ours, StbStretch(source.value(), width, height));
 }
@@ -370,21 +367,22 @@ int Compare(const std::string& in, int width, int height, int runs, const std::s
                 Difference(ours_result, ReadBmp(tool.output)).c_str());
   }
   std::printf("  stb_image_resize's result against ours: %s\n",
-              StbDifference(in, ours_result, width, height).c_str());
+              StbDifference(ReadBmp(in), ours_result, width, height).c_str());
   return 0;
 }
 
 int Agree(const std::string& in, const std::vector<std::string>& sizes) {
   Result<BmpFile> file = BmpFile::Open(in);
   if (!file) return Fail("cannot read", file.failure());
+  const Result<Image32> source = Whole(file.value());
   for (const std::string& size : sizes) {
     int width = 0, height = 0;
     if (std::sscanf(size.c_str(), "%dx%d", &width, &height) != 2) return Usage();
-    std::printf(
-        "  %s %dx%d -> %dx%d, stb_image_resize against ours: %s\n",
-        std::filesystem::path(in).filename().c_str(), file.value().Width(), file.value().Height(),
-        width, height,
-        StbDifference(in, Whole(Stretched(file.value(), width, height)), width, height).c_str());
+    std::printf("  %s %dx%d -> %dx%d, stb_image_resize against ours: %s\n",
+                std::filesystem::path(in).filename().c_str(), file.value().Width(),
+                file.value().Height(), width, height,
+                StbDifference(source, Whole(Stretched(file.value(), width, height)), width, height)
+                    .c_str());
   }
   return 0;
 }

@@ -86,7 +86,7 @@ Result<void> BmpFile::ForEachBand(int rows_per_band, const BandUse& use) const {
   try {
     bytes.resize(static_cast<std::size_t>(stride_) * rows_per_band);
   } catch (const std::bad_alloc&) {
-    return Failure{"operator new", ENOMEM};
+    return OutOfMemory();
   }
   const bool reordered = shifts_ != std::array<int, 3>{0, 8, 16};
   const auto stride = static_cast<std::ptrdiff_t>(stride_);

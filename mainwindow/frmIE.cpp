@@ -20,7 +20,8 @@ constexpr const char* kBackBitmapIE5 = "BackBitmapIE5";
 constexpr std::uint32_t kFileMustExist = 4096;
 constexpr int kLargestSize = 9999;
 
-// Two paths that name the same file as Windows compares them, letter case aside.
+// Two paths that name the same file, the letters A to Z in either case (Windows also folds
+// other letters; a path it folds and this does not only brings one question too many).
 bool SamePath(std::string_view a, std::string_view b) {
   const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
   return std::ranges::equal(a, b, {}, lower, lower);
@@ -128,20 +129,15 @@ void frmIE::cmdFile_Click() {
   // The registry operations report nothing: what they did is read back, and the display
   // shows what the registry really holds.
   constexpr std::string_view kUnsure = "Rien ne dit donc que ce fond a été enregistré.";
-  const std::optional<std::string> back = ReadToolbarValue(kBackBitmap, kUnsure);
-  if (!back) return;
-  if (*back != *path) {
-    RegistryRefused("Le registre n'a pas enregistré ce fond :" + Quoted(chosen));
+  if (!ToolbarHolds(kBackBitmap, *path, kUnsure,
+                    "Le registre n'a pas enregistré ce fond :" + Quoted(chosen))) {
     return;
   }
   ShowPicture(picture.value());
-  const std::optional<std::string> original = ReadToolbarValue(kBackBitmapOriginal, kUnsure);
-  if (!original) return;
-  if (*original != *path) {
-    RegistryRefused(
-        "Le registre a enregistré ce fond, mais pas comme image d'origine des "
-        "redimensionnements :" +
-        Quoted(chosen));
+  if (!ToolbarHolds(kBackBitmapOriginal, *path, kUnsure,
+                    "Le registre a enregistré ce fond, mais pas comme image d'origine des "
+                    "redimensionnements :" +
+                        Quoted(chosen))) {
     return;
   }
   platform_.MsgBox("L'image a été chargée en fond de toolbar d'IE ^^", kMsgInformation, "Mouuuw");
@@ -152,21 +148,17 @@ void frmIE::cmdFuck_Click() {
   DeleteKey(kToolbarKey, kBackBitmap);
   DeleteKey(kToolbarKey, kBackBitmapOriginal);
   constexpr std::string_view kUnsure = "Rien ne dit donc que le fond a été retiré.";
-  const std::optional<std::string> back = ReadToolbarValue(kBackBitmap, kUnsure);
-  if (!back) return;
-  if (!back->empty()) {
-    RegistryRefused("Le registre n'a pas retiré le fond de la barre d'outils.\n\n");
+  if (!ToolbarHolds(kBackBitmap, "", kUnsure,
+                    "Le registre n'a pas retiré le fond de la barre d'outils.\n\n")) {
     return;
   }
   control("imgCurrent").SetVisible(false);
   Control& placeholder = control("lblNone");
   placeholder.SetVisible(true);
   placeholder.SetText("Ouwm ? =(");
-  const std::optional<std::string> original = ReadToolbarValue(kBackBitmapOriginal, kUnsure);
-  if (!original) return;
-  if (!original->empty()) {
-    RegistryRefused(
-        "Le registre a retiré le fond, mais pas l'image d'origine des redimensionnements.\n\n");
+  if (!ToolbarHolds(kBackBitmapOriginal, "", kUnsure,
+                    "Le registre a retiré le fond, mais pas l'image d'origine des "
+                    "redimensionnements.\n\n")) {
     return;
   }
   OfferToRemoveIE5("");
@@ -197,14 +189,11 @@ void frmIE::cmdSize_Click() {
     const std::string target = *safe_directory + "\\resized.bmp";
     if (!SaveResized(source, *width, *height, target)) return;
     WriteKeyValue(kToolbarKey, kBackBitmap, target);
-    const std::optional<std::string> back = ReadToolbarValue(
-        kBackBitmap, "L'image redimensionnée a été écrite, mais rien ne dit qu'elle est le fond.");
-    if (!back) return;
-    if (*back != target) {
-      RegistryRefused(
-          "L'image redimensionnée a été écrite, mais le registre ne l'a pas "
-          "enregistrée comme fond :" +
-          Quoted(target));
+    if (!ToolbarHolds(kBackBitmap, target,
+                      "L'image redimensionnée a été écrite, mais rien ne dit qu'elle est le fond.",
+                      "L'image redimensionnée a été écrite, mais le registre ne l'a pas "
+                      "enregistrée comme fond :" +
+                          Quoted(target))) {
       return;
     }
     platform_.MsgBox("Le fond de la toolbar a été resizé à la taille voulue =)", kMsgInformation,
@@ -251,6 +240,15 @@ std::optional<std::string> frmIE::ReadToolbarValue(const char* name, std::string
   return std::nullopt;
 }
 
+bool frmIE::ToolbarHolds(const char* name, std::string_view expected, std::string_view so,
+                         const std::string& refused) {
+  const std::optional<std::string> now = ReadToolbarValue(name, so);
+  if (!now) return false;
+  if (*now == expected) return true;
+  RegistryRefused(refused);
+  return false;
+}
+
 void frmIE::OfferToRemoveIE5(const std::string& registered) {
   const std::optional<std::string> ie5 = ReadToolbarValue(
       kBackBitmapIE5,
@@ -265,13 +263,9 @@ void frmIE::OfferToRemoveIE5(const std::string& registered) {
                 Quoted(*ie5) + "On retire BackBitmapIE5 pour qu'ils affichent ce fond ?";
   if (platform_.MsgBox(question, kMsgYesNo + kMsgQuestion, "Et IE 5 et 6 ?") != kMsgYes) return;
   DeleteKey(kToolbarKey, kBackBitmapIE5);
-  const std::optional<std::string> left =
-      ReadToolbarValue(kBackBitmapIE5, "Rien ne dit donc que BackBitmapIE5 a été retiré.");
-  if (left && !left->empty()) {
-    RegistryRefused(
-        "Le registre n'a pas retiré BackBitmapIE5 : Internet Explorer 5 et 6 "
-        "affichent toujours son image.\n\n");
-  }
+  ToolbarHolds(kBackBitmapIE5, "", "Rien ne dit donc que BackBitmapIE5 a été retiré.",
+               "Le registre n'a pas retiré BackBitmapIE5 : Internet Explorer 5 et 6 affichent "
+               "toujours son image.\n\n");
 }
 
 bool frmIE::SaveResized(const std::string& source, int width, int height,

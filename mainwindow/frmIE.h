@@ -56,6 +56,11 @@ class frmIE : public RegistryOperations, private FormEvents {
   // The text of a value of the toolbar key, "" when it is absent; or nothing, after telling the
   // user that the registry did not let it be read and what follows from that (`so`).
   std::optional<std::string> ReadToolbarValue(const char* name, std::string_view so);
+  // Whether a value of the toolbar key reads back as `expected` ("" for absent) after a change;
+  // if not, tells the user why: `refused` when it holds something else, or that it could not be
+  // read (ReadToolbarValue).
+  bool ToolbarHolds(const char* name, std::string_view expected, std::string_view so,
+                    const std::string& refused);
   // After `registered` became the background ("" once removed): when Internet Explorer 5 and 6
   // show another picture, BackBitmapIE5's, asks whether to remove that value, and does.
   void OfferToRemoveIE5(const std::string& registered);

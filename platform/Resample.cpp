@@ -51,7 +51,6 @@ constexpr int kLaneColumns = 512;  // source and target columns below which one 
 
 // What the lanes share.
 struct Plan {
-  Axis across;
   Axis down;
   Filter filter;  // across
   int height;     // the target's
@@ -213,7 +212,7 @@ class Lane {
 class Stretcher {
  public:
   Stretcher(int source_width, int source_height, int width, int height, int rows_per_band)
-      : plan_{Axis(source_width, width, kAcrossBits), Axis(source_height, height, kDownBits),
+      : plan_{Axis(source_height, height, kDownBits),
               Filter(Axis(source_width, width, kAcrossBits), width), height},
         stride_(static_cast<std::ptrdiff_t>(BmpRowStride(width, 3))),
         capacity_(std::min(rows_per_band, height)),
@@ -227,8 +226,7 @@ class Stretcher {
 
   Result<void> Run(const Picture& source, const BandUse& use) {
     const int source_height = source.Height();
-    const auto rows = static_cast<int>(std::clamp<std::int64_t>(
-        kSourceBandBytes / (4 * std::int64_t{source.Width()}), 1, source_height));
+    const int rows = SourceBandRows(source);
     Result<void> handed;
     int bytes_per_pixel = 0;
     Result<void> read = source.ForEachBand(rows, [&](const Band& band) -> Result<void> {
@@ -282,6 +280,11 @@ class Stretcher {
 };
 
 }  // namespace
+
+int SourceBandRows(const Picture& source) {
+  return static_cast<int>(std::clamp<std::int64_t>(
+      kSourceBandBytes / (4 * std::int64_t{source.Width()}), 1, source.Height()));
+}
 
 Result<void> Stretched::ForEachBand(int rows_per_band, const BandUse& use) const {
   const int source_width = source_.Width();

@@ -14,6 +14,9 @@ namespace plumeroll {
 // would not fit 64-bit integers.
 inline constexpr int kMaxStretch = 16383;
 
+// The rows a stretch asks its source for at a time: about 1 MiB of 32-bit pixels.
+int SourceBandRows(const Picture& source);
+
 // A picture stretched to width x height. Its bands are 24-bit rows, each padded to a multiple of
 // 4 bytes, the bottom row first, handed on as soon as they are made, so that they can go to a
 // bitmap file as they come. Working memory is a few rows of the source's and the target's

@@ -1,6 +1,6 @@
 // modRegistry: the platform functions that the registry operations and the About window call,
-// declared as one interface so that they run over the real advapi32/shell32 (Win32Registry),
-// over the in-memory registry (MemoryRegistry) or over a test double.
+// declared as one interface so that they run over the real advapi32/shell32 (Win32Registry) or
+// over a test double.
 //
 // The signatures follow the Windows ANSI functions argument for argument, with portable types:
 // a handle is an intptr_t (hive handles are the signed 32-bit values sign-extended, exactly as

@@ -30,6 +30,7 @@
 #include "bench/win32/Measure.h"
 #include "platform/Bmp.h"
 #include "platform/DrawingSurface.h"
+#include "platform/Resample.h"
 #include "platform/Win32Picture.h"
 #include "platform/Win32Platform.h"
 
@@ -68,10 +69,9 @@ Result<void> Floor(Platform& platform, const std::string& in, int width, int hei
                    const std::string& out) {
   Result<PicturePtr> picture = platform.LoadPicture(in);
   if (!picture) return picture.failure();
-  // In bands of about 1 MiB, as the resampler asks.
-  const int rows = std::max(1, (1 << 20) / (4 * picture.value()->Width()));
-  Result<void> read =
-      picture.value()->ForEachBand(rows, [](const Band&) { return Result<void>{}; });
+  // In bands as the resampler asks for them.
+  Result<void> read = picture.value()->ForEachBand(SourceBandRows(*picture.value()),
+                                                   [](const Band&) { return Result<void>{}; });
   if (!read) return read;
   return platform.SavePicture(Blank(width, height), out);
 }
