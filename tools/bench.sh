@@ -25,7 +25,7 @@ build() {
 # - natively, the peak memory of the extreme sizes, alone: 9999 x 9999 -> 1024 x 150 and 1 x 1,
 #   1 x 1 -> 9999 x 9999, 9999 x 1 -> 1 x 9999, 1 x 9999 -> 9999 x 1;
 # - how far our stretch is from stb_image_resize's on the mixed size (wider and shorter) and on
-#   the 24- and 32-bit files of ../shared/bmpsuite/g (shrunk, grown, mixed);
+#   the 24- and 32-bit files of tests/bmpsuite/g (shrunk, grown, mixed);
 # - under Wine, the x86_64 and the i686 programs taking turns, as the program does it (the
 #   picture loaded, painted on the hidden drawing surface, saved as resized.bmp), against the
 #   I/O floor, each run its own process: wall time, CPU time and peak working set, on the
@@ -66,7 +66,7 @@ POLICY
   echo "== Against stb_image_resize, natively"
   "$bench" agree "$work/input.bmp" 6000x1000
   for file in rgb24 rgb24pal rgb32 rgb32bf rgb32bfdef; do
-    "$bench" agree "$root/../shared/bmpsuite/g/$file.bmp" 50x20 300x200 300x20
+    "$bench" agree "$root/tests/bmpsuite/g/$file.bmp" 50x20 300x200 300x20
   done
   "$root/bench/win32/run-win32.sh" resize 3 "$work"
   rm -f "$work"/input-9999x9999.bmp
