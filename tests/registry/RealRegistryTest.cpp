@@ -78,32 +78,25 @@ TEST_F(RealRegistry, NoOperationLeavesAKeyOpen) {
   EXPECT_EQ(after, before);
 }
 
-TEST_F(RealRegistry, DeletionsTakeWhatThePathNamesAndAKeyWithSubKeysStays) {
-  ops.WriteKeyValue(kRoot + "\\Parent\\Child", "Value", "v");
-  ops.WriteKeyValue(kRoot + "\\Parent", "Kept", "k");
-  ops.WriteKeyValue(kRoot + "\\Parent", "Gone", "g");
-  ops.DeleteKey(kRoot + "\\Parent", "gone");
-  ops.DeleteKey(kRoot + "\\Parent", "Missing");
-  EXPECT_EQ(ops.ReadKeyListValue(kRoot + "\\Parent"), Strings{"Kept"});
-  ops.DeleteFolder(kRoot + "\\Parent");
-  EXPECT_EQ(ops.ReadSubFolders(kRoot + "\\Parent"), Strings{"CHILD"});  // refused: a sub-key
-  ops.DeleteFolder(kRoot + "\\Parent\\Child");
-  ops.DeleteFolder(kRoot + "\\Parent");
-  EXPECT_EQ(ops.ReadSubFolders(kRoot), Strings{});
-}
-
-TEST_F(RealRegistry, ListingsGiveTrimmedNamesEvenOfValuesTooBigToOffer) {
+// The operations on keys and their listings.
+TEST_F(RealRegistry, ListingsGiveTrimmedNamesAndDeletionsTakeWhatThePathNames) {
   EXPECT_EQ(ops.CountFolders(kRoot), -1.0) << "no key, no sub-key";
-  ops.WriteKeyValue(kRoot + "\\One", "x", "x");
+  ops.WriteKeyValue(kRoot + "\\One\\Child", "x", "x");
   ops.WriteKeyValue(kRoot + "\\Other", "x", "x");
   EXPECT_EQ(ops.ReadSubFolders(kRoot), (Strings{"ONE", "OTHER"}));
   EXPECT_EQ(ops.CountFolders(kRoot), 1.0);
+  ops.DeleteFolder(kRoot + "\\One");
+  ops.DeleteFolder(kRoot + "\\Other");
+  EXPECT_EQ(ops.ReadSubFolders(kRoot), Strings{"ONE"}) << "a key with sub-keys stays";
   // The unnamed value as the empty text; data over 32768 bytes: listed, without the name, and
-  // the listing goes on after it.
+  // the listing goes on after it. A value's name is matched in any letter case.
   ops.WriteKeyValue(kRoot, "", "unnamed");
   ops.WriteKeyValue(kRoot, " Spaced ", "s");
   SetRaw("Big", 3, std::string(40000, 'x'));
   ops.WriteKeyValue(kRoot, "Last", "l");
+  ops.WriteKeyValue(kRoot, "Gone", "g");
+  ops.DeleteKey(kRoot, "gone");
+  ops.DeleteKey(kRoot, "Missing");
   // In their order: that of their making, which Windows keeps, and of their names, which Wine
   // keeps.
   EXPECT_EQ(ops.ReadKeyListValue(kRoot), (Strings{"", "Spaced", "", "Last"}));

@@ -18,26 +18,22 @@
 
 namespace plumeroll::testing {
 
+// A control that keeps its state; its text selection is the real text box's to prove.
 struct FakeControl : Control {
   explicit FakeControl(const ControlRow& row)
-      : enabled(row.enabled), visible(row.visible), text(row.caption), max_length(row.max_length) {}
+      : enabled(row.enabled), visible(row.visible), text(row.caption) {}
   void SetEnabled(bool value) override { enabled = value; }
   void SetVisible(bool value) override { visible = value; }
   std::string Text() const override { return text; }
   void SetText(std::string_view value) override { text = value; }
   void SetPicture(PicturePtr value) override { picture = std::move(value); }
-  void SetSelStart(int start) override { selection = {start, 0}; }
-  // As a text box does, a length past the end selects to the end.
-  void SetSelLength(int length) override {
-    selection.second = std::min(length, static_cast<int>(text.size()) - selection.first);
-  }
-  int MaxLength() const override { return max_length; }
+  void SetSelStart(int) override {}
+  void SetSelLength(int) override {}
+  int MaxLength() const override { return 0; }
 
   bool enabled, visible;
   std::string text;
   PicturePtr picture;
-  std::pair<int, int> selection;  // start, length
-  int max_length;
 };
 
 using Colours = std::vector<std::uint32_t>;  // 0xRRGGBB, top row first

@@ -93,11 +93,12 @@ struct Bitmap {
   bool operator==(const Bitmap&) const = default;
 };
 
-// A 24-bit bottom-up bitmap file, as every reader takes it.
+// A 24-bit bottom-up bitmap file, as every reader takes it: the size of its pixels given, no
+// resolution, no colour table.
 inline std::string BmpFile(const Bitmap& picture) {
-  const int stride = (picture.width * 3 + 3) / 4 * 4;
-  const BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(54 + stride * picture.height), 0, 0, 54};
-  const BITMAPINFOHEADER info{40, picture.width, picture.height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+  const DWORD stride = (picture.width * 3 + 3) / 4 * 4, pixels = stride * picture.height;
+  const BITMAPFILEHEADER file{0x4D42, 54 + pixels, 0, 0, 54};
+  const BITMAPINFOHEADER info{40, picture.width, picture.height, 1, 24, BI_RGB, pixels, 0, 0, 0, 0};
   std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
   bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
   for (int y = picture.height - 1; y >= 0; --y) {
@@ -106,24 +107,6 @@ inline std::string BmpFile(const Bitmap& picture) {
     bytes.append(stride - picture.width * 3, '\0');
   }
   return bytes;
-}
-
-// The pixels of a 24-bit bottom-up bitmap file, or nothing for any other.
-inline std::optional<Bitmap> ReadBmp(const fs::path& path) {
-  const std::string file = ReadBytes(path);
-  const auto get = [&](std::size_t at, int bytes) {
-    std::uint32_t value = 0;
-    for (int i = bytes - 1; i >= 0; --i) value = value << 8 | std::uint8_t(file[at + i]);
-    return value;
-  };
-  if (file.size() < 54 || file.compare(0, 2, "BM") != 0 || get(28, 2) != 24) return {};
-  Bitmap picture{static_cast<int>(get(18, 4)), static_cast<int>(get(22, 4)), {}};
-  const std::size_t stride = (picture.width * 3 + 3) / 4 * 4, offset = get(10, 4);
-  if (picture.height <= 0 || file.size() < offset + stride * picture.height) return {};
-  for (int y = picture.height - 1; y >= 0; --y)
-    for (int x = 0; x < picture.width; ++x)
-      picture.rgb.push_back(get(offset + stride * y + 3 * x, 3));
-  return picture;
 }
 
 // What the screen shows in `place`.
