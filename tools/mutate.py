@@ -186,6 +186,8 @@ FAULTS = [
      "the program ending after an error with exit code 0"),
     ("must-exist", "mainwindow/frmIE.cpp", "constexpr std::uint32_t kFileMustExist = 4096;",
      "constexpr std::uint32_t kFileMustExist = 0;", "the Open dialog accepting missing files"),
+    ("dialog-pattern", "mainwindow/frmIE.cpp", '"Image bitmap (*.bmp)|*.bmp"',
+     '"Image bitmap (*.bmp)|*.bpm"', "the Open dialog listing no bitmap, though a typed name works"),
     # about/
     ("lf-cr", "about/frmAbout.cpp", 'constexpr std::string_view kLineBreak = "\\n\\r";',
      'constexpr std::string_view kLineBreak = "\\r\\n";', "the notice's breaks as CR LF"),

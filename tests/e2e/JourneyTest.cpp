@@ -20,16 +20,21 @@ std::wstring Env(const wchar_t* name) {
   return value ? value : L"";
 }
 
+// The control that has the keyboard focus in the window's program.
+HWND Focused(HWND window) {
+  GUITHREADINFO thread{};
+  thread.cbSize = sizeof thread;
+  ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &thread);
+  return thread.hwndFocus;
+}
 // Makes a window the active one and waits until it takes input and its keyboard focus is inside
 // it, so that keys pressed from then on reach it.
 void Activate(HWND top) {
   ::SetForegroundWindow(top);
   WaitFor([&] {
-    GUITHREADINFO thread{};
-    thread.cbSize = sizeof thread;
+    const HWND focus = Focused(top);
     return ::GetForegroundWindow() == top && ::IsWindowEnabled(top) &&
-           ::GetGUIThreadInfo(::GetWindowThreadProcessId(top, nullptr), &thread) &&
-           (thread.hwndFocus == top || ::IsChild(top, thread.hwndFocus));
+           (focus == top || ::IsChild(top, focus));
   });
 }
 // Clicks the middle of a control with the pointer, once its window is the active one and
@@ -184,12 +189,9 @@ void ExpectLayout(HWND window, std::span<const Shown> controls, int width, int h
   }
 }
 
-// The control that has the keyboard focus in the window's program, by its text.
+// The text of the control that has the keyboard focus.
 std::wstring Focus(HWND window) {
-  GUITHREADINFO thread{};
-  thread.cbSize = sizeof thread;
-  ::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &thread);
-  return Text(thread.hwndFocus);
+  return Text(Focused(window));
 }
 // Where the focus goes on each of `presses` presses of Tab (Shift+Tab when back), moved by the
 // program's own code: Windows asks the window with WM_NEXTDLGCTL, where Wine's dialog manager
