@@ -155,6 +155,8 @@ TEST(MainWindowTest, EachButtonChangesTheRegistryTheDisplayAndTheFilesOrSaysWhyN
       {"cmdSize", "B|-|-", "abc ", "", "Humpf", "B|-|-", "B"},
       {"cmdSize", "B|A|-", "12a 150", "", "Grompf", "B|A|-", "B"},
       {"cmdSize", "B|A|-", "1024 ", "", "Grompf", "B|A|-", "B"},
+      {"cmdSize", "B|A|-", "1e 150", "", "Grompf", "B|A|-", "B"},
+      {"cmdSize", "B|A|-", "+ 150", "", "Grompf", "B|A|-", "B"},
       {"cmdSize", "B|A|-", "0 150", "", "Taille impossible", "B|A|-", "B"},
       {"cmdSize", "B|A|-", "10.5 150", "", "Taille impossible", "B|A|-", "B"},
       {"cmdSize", "B|A|-", "1,5 150", "", "Taille impossible", "B|A|-", "B"},  // 1.5
