@@ -85,28 +85,27 @@ inline std::optional<Colours> ColoursOf(const Picture& picture, int rows = 7) {
 using Message = std::tuple<std::string, int, std::string>;  // prompt, buttons, title
 
 struct FakePlatform : Platform {
+  // A window whose controls keep their state; its height and showing are the real window's.
   struct Form : plumeroll::Form {
-    Form(const FormLayout& form_layout, FormEvents& form_events, FakePlatform& owner)
-        : layout(form_layout), events(form_events), platform(owner) {
+    Form(const FormLayout& layout, FormEvents& form_events, FakePlatform& owner)
+        : events(form_events), platform(owner) {
       for (const ControlRow& row : layout.controls) controls.emplace(row.name, row);
       platform.forms.push_back(this);
     }
     ~Form() override { std::erase(platform.forms, this); }
     Control& operator()(std::string_view name, int) override { return at(name); }  // no arrays
     FakeControl& at(std::string_view name) { return controls.at(std::string(name)); }
-    void SetHeight(int twips) override { height = twips; }
+    void SetHeight(int) override {}
     std::intptr_t hWnd() const override { return reinterpret_cast<std::intptr_t>(this); }
-    void Show() override { shown = true; }
+    void Show() override {}
     void ShowModal() override { platform.while_modal(*this); }
     void Unload() override { loaded = false; }
     void Click(std::string_view name) { events.Click(name, kNoIndex); }
 
-    const FormLayout& layout;
     FormEvents& events;
     FakePlatform& platform;
     std::map<std::string, FakeControl, std::less<>> controls;
-    int height = 0;
-    bool shown = false, loaded = true;
+    bool loaded = true;
   };
 
   std::unique_ptr<plumeroll::Form> CreateForm(const FormLayout& layout,

@@ -57,16 +57,34 @@ TEST(StretchedTest, ShrinkingAveragesGrowingInterpolatesEdgesKeepTheirColourInAn
   }
 }
 
-// Its bytes are the journey's to compare, in resized.bmp; here, a disk that fills up as it
-// writes.
-TEST(WriteBmp24Test, StopsAtAWriteRefused) {
-  struct FullSink : ByteSink {
-    Result<void> Write(const void*, std::size_t size) override {
-      return (taken += size) > 60 ? Result<void>(Failure{"WriteFile", 112}) : Result<void>{};
-    }
-    std::size_t taken = 0;
-  } full;
-  EXPECT_EQ(WriteBmp24(FakePicture(2, 2, Colours(4)), full).failure().call, "WriteFile");
+// The bytes written, in memory; refused once `room` bytes are taken.
+struct StringSink : ByteSink {
+  Result<void> Write(const void* data, std::size_t size) override {
+    if (bytes.size() + size > room) return Failure{"WriteFile", 112};
+    bytes.append(static_cast<const char*>(data), size);
+    return {};
+  }
+  std::string bytes;
+  std::size_t room = std::string::npos;
+};
+
+// A picture of 32-bit pixels, whose rows the writer makes into the file's own. (A stretched
+// picture's rows are the file's already: the journey compares those in resized.bmp.)
+TEST(WriteBmp24Test, WritesABottomUpFileOfPaddedRowsOrStopsAtAWriteRefused) {
+  // "BM", the file's size, the pixels at 54; a BITMAPINFOHEADER: 40 bytes, 2 by 2 (bottom-up),
+  // one plane, 24 bits, uncompressed, 16 bytes of pixels, no resolution, no colour table. Then
+  // the bottom row first, each pixel blue, green, red, each row padded to 4 bytes.
+  const FakePicture source(2, 2, {0x010203, 0x040506, 0x070809, 0x0A0B0C});
+  const int header[] = {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0,  54, 0, 0, 0, 40, 0,  0, 0, 2,
+                        0,   0,   0,  2, 0, 0, 0, 1, 0, 24, 0,  0, 0, 0, 0,  16, 0, 0, 0},
+            pixels[] = {9, 8, 7, 12, 11, 10, 0, 0, 3, 2, 1, 6, 5, 4, 0, 0};
+  StringSink sink;
+  ASSERT_TRUE(WriteBmp24(source, sink));
+  EXPECT_EQ(sink.bytes, std::string(std::begin(header), std::end(header)) + std::string(16, '\0') +
+                            std::string(std::begin(pixels), std::end(pixels)));
+  StringSink full;
+  full.room = 60;
+  EXPECT_EQ(WriteBmp24(source, full).failure().call, "WriteFile");
 }
 
 }  // namespace
