@@ -68,8 +68,7 @@ struct Scene {
   void Start(const std::string& refused = "", bool start = false) {
     if (start) window.refused = {refused};
     window.Run();
-    if (start) return;
-    form().Click("cmdChange");
+    if (!start) form().Click("cmdChange");
     window.refused = {refused};
   }
   FakeForm& form() { return platform.form(); }
