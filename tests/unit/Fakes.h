@@ -39,15 +39,14 @@ struct FakeControl : Control {
 using Colours = std::vector<std::uint32_t>;  // 0xRRGGBB, top row first
 
 // A picture of the given colours, given as 32-bit rows, bottom row first, in bands of at most
-// `most` rows; reading it fails with `failure`, when there is one, once it has given `fail_after`
-// rows; it counts the rows it gave.
+// `most` rows; reading it fails with `failure`, when there is one.
 struct FakePicture final : Picture {
   FakePicture(int w, int h, Colours colours) : width(w), height(h), rgb(std::move(colours)) {}
   int Width() const override { return width; }
   int Height() const override { return height; }
   Result<void> ForEachBand(int rows, const BandUse& use) const override {
-    for (given = 0; given < height;) {
-      if (failure && given >= fail_after) return *failure;
+    if (failure) return *failure;
+    for (int given = 0; given < height;) {
       const int band = std::min({rows, most, height - given});
       const std::uint32_t* lowest = &rgb[(height - 1 - given) * width];
       given += band;
@@ -59,9 +58,8 @@ struct FakePicture final : Picture {
   }
   int width, height;
   Colours rgb;
-  int most = 1 << 30, fail_after = 0;
+  int most = 1 << 30;
   std::optional<Failure> failure;
-  mutable int given = 0;
 };
 
 // A picture's colours as it gives them in bands of `rows` rows; none when it cannot be read to

@@ -13,46 +13,37 @@ namespace {
 
 constexpr std::uint32_t kGrey = 0x010101, kWhite = 0xFFFFFF;
 
+// The picture stretched to width x height, as it gives its rows in bands of `rows`.
+std::optional<Colours> Stretch(const FakePicture& source, int width, int height, int rows = 7) {
+  return ColoursOf(Stretched(source, width, height), rows);
+}
+
 TEST(StretchedTest, ShrinkingAveragesGrowingInterpolatesEdgesKeepTheirColourInAnyBands) {
-  const struct {
-    FakePicture source;
-    int width, height;
-    Colours expected;
-  } cases[] = {
-      // 0, 90, 180 into two, across and down; a checkerboard halved; the same size.
-      {{3, 1, {0, 90 * kGrey, 180 * kGrey}}, 2, 1, {30 * kGrey, 150 * kGrey}},
-      {{1, 3, {0, 90 * kGrey, 180 * kGrey}}, 1, 2, {30 * kGrey, 150 * kGrey}},
-      {{4, 2, {0, kWhite, 0, kWhite, kWhite, 0, kWhite, 0}}, 2, 1, {128 * kGrey, 128 * kGrey}},
-      {{2, 2, {0x010203, 0x040506, 0x070809, 0x0A0B0C}},
-       2,
-       2,
-       {0x010203, 0x040506, 0x070809, 0x0A0B0C}},
-      // Black over white grown: Catmull-Rom puts 43/512 and 177/512 on white 3/8 and 1/8 of a
-      // pixel off black's centre, and its overshoot is clamped.
-      {{1, 2, {0, kWhite}},
-       1,
-       8,
-       {0, 0, 21 * kGrey, 88 * kGrey, 167 * kGrey, 234 * kGrey, kWhite, kWhite}},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(::testing::Message() << c.source.width << "x" << c.source.height << " to "
-                                      << c.width << "x" << c.height);
-    EXPECT_EQ(ColoursOf(Stretched(c.source, c.width, c.height)), c.expected);
-  }
+  // 0, 90, 180 into two, across and down; a checkerboard halved; the same size.
+  const Colours ramp = {0, 90 * kGrey, 180 * kGrey}, halves = {30 * kGrey, 150 * kGrey};
+  EXPECT_EQ(Stretch({3, 1, ramp}, 2, 1), halves);
+  EXPECT_EQ(Stretch({1, 3, ramp}, 1, 2), halves);
+  EXPECT_EQ(Stretch({4, 2, {0, kWhite, 0, kWhite, kWhite, 0, kWhite, 0}}, 2, 1),
+            (Colours{128 * kGrey, 128 * kGrey}));
+  const Colours four = {0x010203, 0x040506, 0x070809, 0x0A0B0C};
+  EXPECT_EQ(Stretch({2, 2, four}, 2, 2), four);
+  // Black over white grown: Catmull-Rom puts 43/512 and 177/512 on white 3/8 and 1/8 of a
+  // pixel off black's centre, and its overshoot is clamped.
+  EXPECT_EQ(Stretch({1, 2, {0, kWhite}}, 1, 8),
+            (Colours{0, 0, 21 * kGrey, 88 * kGrey, 167 * kGrey, 234 * kGrey, kWhite, kWhite}));
   // A uniform picture stays uniform, to the very border, whatever the factors.
   for (const auto& [width, height] : {std::pair{1, 1}, {9999, 1}, {1, 9999}, {37, 511}}) {
-    const Colours colours =
-        *ColoursOf(Stretched(FakePicture(3, 2, Colours(6, 0x3C82C8)), width, height), 64);
+    const Colours colours = *Stretch({3, 2, Colours(6, 0x3C82C8)}, width, height, 64);
     EXPECT_EQ(std::set(colours.begin(), colours.end()), std::set{0x3C82C8u});
   }
   // Whatever bands the picture gives and are asked for, the same rows.
   FakePicture noise(37, 211, {});
   for (std::uint32_t i = 0; i < 37 * 211; ++i) noise.rgb.push_back(i * 2654435761u >> 8);
   for (const auto& [width, height] : {std::pair{61, 300}, {90, 50}}) {
-    const auto expected = ColoursOf(Stretched(noise, width, height), 1000);
+    const auto expected = Stretch(noise, width, height, 1000);
     for (const auto& [most, rows] : {std::pair{1, 1}, {6, 7}}) {
       noise.most = most;
-      EXPECT_EQ(ColoursOf(Stretched(noise, width, height), rows), expected) << most << " " << rows;
+      EXPECT_EQ(Stretch(noise, width, height, rows), expected) << most << " " << rows;
     }
   }
 }

@@ -19,24 +19,29 @@ TEST(RegistryTest, AValueIsWrittenWithItsNul) {
   EXPECT_EQ(reg.written, std::string("C:\\Pics\\paper1.bmp\0", 19));
 }
 
-// A key that opens, whose values claim 4 GiB and whose listings fail at every index.
+// A key that opens, whose value "Huge" claims 4 GiB, whose other values' data are denied, as a
+// policy or an administrator can deny them, and whose listings fail at every index.
 struct Unreadable : StubRegistry {
   RegStatus RegOpenKeyA(RegHandle, const char*, RegHandle* key) override { return *key = 1, 0; }
-  RegStatus RegQueryValueExA(RegHandle, const char*, std::uint32_t*, std::uint32_t*,
+  RegStatus RegQueryValueExA(RegHandle, const char* name, std::uint32_t*, std::uint32_t*,
                              std::uint8_t* data, std::uint32_t* size) override {
-    *size = 0xFFFFFFFF;
-    return data ? kErrorAccessDenied : kErrorSuccess;  // no buffer could hold it
+    *size = name == std::string_view("Huge") ? 0xFFFFFFFF : 8;
+    return data ? kErrorAccessDenied : kErrorSuccess;
   }
 };
 
-// A value that claims more than any path (4 GiB: a 32-bit process could not even count its size
-// with one more byte) is not read at all: it is taken as one the registry would not give. A
-// failing enumeration call still lists its entry, as the untouched buffer gives it, then ends
-// the listing: it would fail again at every index.
-TEST(RegistryTest, AHugeValueIsNotReadAndAListingEndsAtItsFirstFailingEntry) {
+// A value the registry will not give is told from an absent one. A value that claims more than
+// any path (4 GiB: a 32-bit process could not even count its size with one more byte) is not
+// read at all. A failing enumeration call still lists its entry, as the untouched buffer gives
+// it, then ends the listing: it would fail again at every index.
+TEST(RegistryTest, AnUnreadableValueIsNotAnAbsentOneAndAListingEndsAtItsFirstFailingEntry) {
+  StubRegistry no_key;
+  EXPECT_EQ(RegistryOperations(no_key).QueryKeyValue(kToolbar, "BackBitmap").status,
+            kErrorFileNotFound);
   Unreadable reg;
   RegistryOperations ops(reg);
-  const ValueRead read = ops.QueryKeyValue(kToolbar, "BackBitmap");
+  EXPECT_EQ(ops.QueryKeyValue(kToolbar, "BackBitmap").status, kErrorAccessDenied);
+  const ValueRead read = ops.QueryKeyValue(kToolbar, "Huge");
   EXPECT_EQ(std::pair(read.status, read.text), std::pair(kErrorMoreData, std::string()));
   EXPECT_EQ(ops.ReadSubFolders(kToolbar), Strings{""});
   EXPECT_EQ(ops.ReadKeyListValue(kToolbar), Strings{""});

@@ -5,10 +5,9 @@
 #pragma once
 
 #include <gtest/gtest.h>
-// sddl.h and shlwapi.h need windows.h first.
+// shlwapi.h needs windows.h first.
 // clang-format off
 #include <windows.h>
-#include <sddl.h>
 #include <shlwapi.h>
 // clang-format on
 
@@ -160,34 +159,6 @@ class ToolbarKeyGuard {
  private:
   std::optional<std::wstring> saved_[3] = {UserValue(kKey, kValues[0]), UserValue(kKey, kValues[1]),
                                            UserValue(kKey, kValues[2])};
-};
-
-// Denies everyone some rights on a key of the current user's, as a policy or an administrator
-// can; the key's own access list comes back when the guard goes.
-class KeyDenied {
- public:
-  KeyDenied(const wchar_t* key, DWORD rights) {
-    ::RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, READ_CONTROL | WRITE_DAC, nullptr,
-                      &key_, nullptr);
-    ::RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, original_, &size_);
-    wchar_t list[64];
-    std::swprintf(list, 64, L"D:(D;;0x%lx;;;WD)(A;;KA;;;WD)", static_cast<unsigned long>(rights));
-    ::ConvertStringSecurityDescriptorToSecurityDescriptorW(list, SDDL_REVISION_1, &denied_,
-                                                           nullptr);
-    applied = !::RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, denied_);
-  }
-  ~KeyDenied() {
-    ::RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, original_);
-    ::RegCloseKey(key_);
-    ::LocalFree(denied_);
-  }
-  bool applied = false;
-
- private:
-  HKEY key_ = nullptr;
-  BYTE original_[4096] = {};
-  DWORD size_ = sizeof original_;
-  PSECURITY_DESCRIPTOR denied_ = nullptr;
 };
 
 }  // namespace plumeroll::testing
