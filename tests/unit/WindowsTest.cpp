@@ -98,6 +98,10 @@ struct Scene {
       if (title == kQuestion) words = titles.empty() ? kRemovalQuestion : kChangeQuestion;
       titles += (titles.empty() ? "" : "; ") + title;
       EXPECT_EQ(std::pair(buttons, prompt), std::pair(icon, words.empty() ? prompt : words));
+      // A failed write names the file that could not be written, not the picture read.
+      if (title == "Écriture impossible") {
+        EXPECT_NE(prompt.find("« C:\\P\\resized.bmp »"), std::string::npos) << prompt;
+      }
     }
     return titles;
   }
@@ -170,6 +174,8 @@ TEST(MainWindowTest, EachButtonChangesTheRegistryTheDisplayAndTheFilesOrSaysWhyN
       {"cmdSize", "B|A|-", "-3 .5", "", "Taille impossible", "B|A|-", "B"},
       {"cmdSize", "B|A|-", "2e1 1E+1", "", "Yup", "C:\\P\\resized.bmp|A|-", "B",
        "C:\\P\\resized.bmp 20x10 of A"},
+      {"cmdSize", "B|A|-", "30  7 ", "", "Yup", "C:\\P\\resized.bmp|A|-", "B",
+       "C:\\P\\resized.bmp 30x7 of A"},  // blanks around a number
       {"cmdSize", "B|A|-", "1024 9e99", "", "Taille impossible", "B|A|-", "B"},
       {"cmdSize", "B|C:\\gone|-", "1024 150", "", "Image introuvable", "B|C:\\gone|-", "B"},
       {"cmdSize", "B|A|-", "8 6", "no memory", "Mémoire insuffisante", "B|A|-", "B"},
