@@ -384,6 +384,22 @@ FAULTS = [
     ("web-link-mail", "about/frmAbout.cpp",
      '  else if (name == "Label3") Label3_Click();', '  else if (name == "Label3") Label2_Click();',
      "the web address opening the mail link"),
+    # A fourth set, the same way; the last one is caught by no layer: the built program cannot
+    # be brought to an unexpected error from outside, and RunProgram's code is the unit layer's.
+    ("upper-y-diaeresis", "registry/RegistryOperations.cpp",
+     "if (next >= 0xA0 && next <= 0xBE && next != 0xB7)",
+     "if (next >= 0xA0 && next <= 0xBF && next != 0xB7)", "ÿ in a key's path made ß"),
+    ("trailing-blank", "platform/Numeric.cpp",
+     "  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);\n", "",
+     "a size followed by a blank taken for letters"),
+    ("write-names-source", "mainwindow/frmIE.cpp",
+     '"L\'image redimensionnée ne peut pas être écrite :" + Quoted(target)',
+     '"L\'image redimensionnée ne peut pas être écrite :" + Quoted(source)',
+     "a failed write naming the picture read rather than the file written"),
+    ("main-exit-code", "app/main.cpp",
+     "  return plumeroll::RunProgram(platform, *registry);",
+     "  plumeroll::RunProgram(platform, *registry);\n  return 0;",
+     "the built program ending with 0 after an unexpected error"),
 ]
 
 LAYERS = [
