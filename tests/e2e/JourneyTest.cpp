@@ -120,8 +120,9 @@ Bitmap Pattern(int width, int height, std::uint32_t seed) {
   return picture;
 }
 
+const wchar_t kToolbar[] = L"Software\\Microsoft\\Internet Explorer\\Toolbar";
 std::wstring ToolbarValue(const wchar_t* name) {
-  return UserValue(ToolbarKeyGuard::kKey, name).value_or(L"(none)");
+  return UserValue(kToolbar, name).value_or(L"(none)");
 }
 
 // A control as the user must see it: its kind, text and place in twips; whether it takes input,
@@ -200,10 +201,6 @@ void ExpectLayout(HWND window, std::span<const Shown> controls, int width, int h
   }
 }
 
-// The text of the control that has the keyboard focus.
-std::wstring Focus(HWND window) {
-  return Text(Focused(window));
-}
 // Where the focus goes on each of `presses` presses of Tab (Shift+Tab when back), moved by the
 // program's own code: Windows asks the window with WM_NEXTDLGCTL, where Wine's dialog manager
 // would move the focus itself.
@@ -211,7 +208,7 @@ std::vector<std::wstring> Tabs(HWND window, int presses, bool back = false) {
   std::vector<std::wstring> focus;
   for (int i = 0; i < presses; ++i) {
     ::SendMessageW(window, WM_NEXTDLGCTL, back, 0);
-    focus.push_back(Focus(window));
+    focus.push_back(Text(Focused(window)));
   }
   return focus;
 }
@@ -233,34 +230,12 @@ struct Program {
       reinterpret_cast<HANDLE>(::_wspawnl(_P_NOWAIT, path.c_str(), path.c_str(), nullptr));
 };
 
-// Under Wine, the links open through the classes of mailto and http, for which a command that
-// writes what it was given to E2E_LINKS stands in while the journey runs. On Windows, where this
-// would replace the user's own mail program and browser, the links are not clicked.
-struct LinkRecorder {
-  LinkRecorder() {
-    for (int i = 0; active && i < 2; ++i) {
-      LONG size = sizeof saved[i];
-      ::RegQueryValueW(HKEY_CLASSES_ROOT, kCommands[i], saved[i], &size);
-      Set(kCommands[i], L"cmd.exe /c echo %1>>" + Env(L"E2E_LINKS"));
-    }
-  }
-  ~LinkRecorder() {
-    for (int i = 0; active && i < 2; ++i) Set(kCommands[i], saved[i]);
-  }
-  static void Set(const wchar_t* key, const std::wstring& command) {
-    ::RegSetValueW(HKEY_CLASSES_ROOT, key, REG_SZ, command.c_str(),
-                   static_cast<DWORD>(command.size() * sizeof(wchar_t)));
-  }
-  static constexpr const wchar_t* kCommands[] = {L"mailto\\shell\\open\\command",
-                                                 L"http\\shell\\open\\command"};
-  const bool active = ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version");
-  wchar_t saved[2][1024] = {};
-};
-
 TEST(Journey, FromNothingToAPictureResizedAndRemoved) {
-  const ToolbarKeyGuard toolbar;
-  for (const wchar_t* name : ToolbarKeyGuard::kValues) SetUserValue(toolbar.kKey, name, {});
-  SetUserValue(toolbar.kKey, L"BackBitmapIE5", L"C:\\ie5.bmp");  // for Internet Explorer 5 and 6
+  const SavedValues toolbar{{{HKEY_CURRENT_USER, kToolbar, L"BackBitmap"},
+                             {HKEY_CURRENT_USER, kToolbar, L"BackBitmapOriginal"},
+                             {HKEY_CURRENT_USER, kToolbar, L"BackBitmapIE5"}}};
+  for (const auto& value : toolbar.values) SetUserValue(kToolbar, value.name, {});
+  SetUserValue(kToolbar, L"BackBitmapIE5", L"C:\\ie5.bmp");  // for Internet Explorer 5 and 6
   const fs::path folder = fs::path(Env(L"E2E_PROGRAM")).parent_path();
   // Two pictures of exactly the image box's size, which then shows each pixel as it is.
   const int width = Pixels(4455, LOGPIXELSX), height = Pixels(735, LOGPIXELSY);
@@ -277,7 +252,7 @@ TEST(Journey, FromNothingToAPictureResizedAndRemoved) {
   ExpectLayout(main, kMainControls, 4710, 0);
   using Order = std::vector<std::wstring>;
   EXPECT_EQ(Place(main).bottom - Place(main).top, Pixels(2600, LOGPIXELSY)) << "collapsed";
-  EXPECT_EQ(Focus(main), L"Changer le fond");
+  EXPECT_EQ(Text(Focused(main)), L"Changer le fond");
   EXPECT_EQ(Tabs(main, 3), (Order{L"?", L"Niquer le fond", L"Changer le fond"}));
   EXPECT_TRUE(WaitFor([&] {
     const auto [red, green, blue] = TitleIcon(main);
@@ -287,7 +262,7 @@ TEST(Journey, FromNothingToAPictureResizedAndRemoved) {
   Click(button(L"Changer le fond"));
   Shot(main, L"expanded-placeholder");
   EXPECT_EQ(Place(main).bottom - Place(main).top, Pixels(5000, LOGPIXELSY)) << "expanded";
-  EXPECT_TRUE(WaitFor([&] { return Focus(main) == L"1024"; })) << "off the disabled button";
+  EXPECT_TRUE(WaitFor([&] { return Text(Focused(main)) == L"1024"; })) << "off the disabled button";
   EXPECT_EQ(Tabs(main, 6), (Order{L"150", L"Charger l'image", L"?", L"Niquer le fond",
                                   L"Changer la taille", L"1024"}));
   EXPECT_EQ(Tabs(main, 2, true), (Order{L"Changer la taille", L"Niquer le fond"}));
@@ -343,7 +318,8 @@ TEST(Journey, FromNothingToAPictureResizedAndRemoved) {
       << "the click did not select the whole text: " << Text(width_box);
   Click(button(L"Changer la taille"));
   EXPECT_TRUE(Message(L"Grompf"));
-  EXPECT_TRUE(WaitFor([&] { return Focus(main) == L"Changer la taille"; })) << Focus(main);
+  EXPECT_TRUE(WaitFor([&] { return Text(Focused(main)) == L"Changer la taille"; }))
+      << Text(Focused(main));
   Click(width_box);
   Key(0, std::to_wstring(width));
   Key(VK_TAB);
@@ -368,7 +344,14 @@ TEST(Journey, FromNothingToAPictureResizedAndRemoved) {
   Shot(main, L"about-over-main");
   EXPECT_TRUE(::IsWindow(about)) << "Escape closed it";
   ExpectLayout(about, kAboutControls, 3735, 2070);
-  if (const LinkRecorder links; links.active) {
+  // Under Wine, a command that writes what it was given to E2E_LINKS stands in for the programs
+  // of mailto and http, then they are put back. On Windows, where this would replace the user's
+  // own mail program and browser, the links are not clicked.
+  if (::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version")) {
+    const SavedValues commands{{{HKEY_CLASSES_ROOT, L"mailto\\shell\\open\\command", nullptr},
+                                {HKEY_CLASSES_ROOT, L"http\\shell\\open\\command", nullptr}}};
+    for (const auto& [root, key, name, saved] : commands.values)
+      SetUserValue(key, name, L"cmd.exe /c echo %1>>" + Env(L"E2E_LINKS"), root);
     std::string opened;
     for (const auto& [label, target] :
          {std::pair{L"qel@plumeroll.example", "mailto:qel@plumeroll.example"},

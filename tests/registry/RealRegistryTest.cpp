@@ -19,15 +19,11 @@ struct RealRegistry : ::testing::Test {
     ops.DeleteFolder(key);
   }
   // Stores bytes of any type as they are, with no NUL added.
-  void SetRaw(const char* name, std::uint32_t type, const std::string& data) {
-    RegHandle key = 0;
-    api->RegCreateKeyA(kHkeyCurrentUser, "Software\\PlumerollRegistryTest", &key);
+  static void SetRaw(const char* name, DWORD type, const std::string& data) {
     const std::string bytes = data + 'X';  // no zero byte after the data: nothing is added
-    api->RegSetValueExA(key, name, 0, type, reinterpret_cast<const std::uint8_t*>(bytes.data()),
-                        static_cast<std::uint32_t>(data.size()));
-    api->RegCloseKey(key);
+    ::SHSetValueA(HKEY_CURRENT_USER, "Software\\PlumerollRegistryTest", name, type, bytes.data(),
+                  static_cast<DWORD>(data.size()));
   }
-
   std::unique_ptr<modRegistry> api = MakeWin32Registry();
   RegistryOperations ops{*api};
 };
@@ -49,6 +45,7 @@ TEST_F(RealRegistry, ValuesReadBackAsWrittenUpToTheirFirstNulInAnyLetterCaseOfTh
 // The operations on keys and their listings.
 TEST_F(RealRegistry, ListingsGiveTrimmedNamesAndDeletionsTakeWhatThePathNames) {
   EXPECT_EQ(ops.CountFolders(kRoot), -1.0) << "no key, no sub-key";
+  EXPECT_EQ(ops.QueryKeyValue(kRoot, "x").status, kErrorFileNotFound) << "no key, no value";
   ops.WriteKeyValue(kRoot + "\\One\\Child", "x", "x");
   ops.WriteKeyValue(kRoot + "\\Other", "x", "x");
   EXPECT_EQ(ops.ReadSubFolders(kRoot), (Strings{"ONE", "OTHER"}));

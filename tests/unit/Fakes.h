@@ -94,7 +94,7 @@ struct FakePlatform : Platform {
     Control& operator()(std::string_view name, int) override { return at(name); }  // no arrays
     FakeControl& at(std::string_view name) { return controls.at(std::string(name)); }
     void SetHeight(int) override {}
-    std::intptr_t hWnd() const override { return reinterpret_cast<std::intptr_t>(this); }
+    std::intptr_t hWnd() const override { return handle; }
     void Show() override {}
     void ShowModal() override { platform.while_modal(*this); }
     void Unload() override { loaded = false; }
@@ -102,6 +102,7 @@ struct FakePlatform : Platform {
 
     FormEvents& events;
     FakePlatform& platform;
+    const std::intptr_t handle = ++platform.created;  // 1 for the first window made, and so on
     std::map<std::string, FakeControl, std::less<>> controls;
     bool loaded = true;
   };
@@ -159,23 +160,30 @@ struct FakePlatform : Platform {
 
   // What happened.
   std::vector<Form*> forms;  // those that exist, in the order they were created
+  int created = 0;           // windows made so far
   std::vector<Message> messages;
   CommonDialog dialog;  // the last one shown
   std::string files;    // each saved: its path, "WxH of" and the blue of its pixels
 };
 using FakeForm = FakePlatform::Form;
 
-// The registry functions over a registry with no key at all, where every change is refused; and
-// the shell, whose calls are logged with the window, the target, the directory and the show
-// command (a verb or parameters, which the program never gives, show as such).
+// The registry functions over one key that opens, or is created, and counts as open until it is
+// closed; whose value "Huge" claims 4 GiB and whose other values' data are denied, as a policy or
+// an administrator can deny them; where every change is refused and the listings fail at every
+// index. And the shell, whose calls are logged with the window, the target, the directory and
+// the show command (a verb or parameters, which the program never gives, show as such).
 struct StubRegistry : modRegistry {
-  RegStatus RegOpenKeyA(RegHandle, const char*, RegHandle*) override { return kErrorFileNotFound; }
-  RegStatus RegCreateKeyA(RegHandle, const char*, RegHandle*) override {
-    return kErrorAccessDenied;
+  RegStatus RegOpenKeyA(RegHandle, const char*, RegHandle* key) override {
+    return *key = 1, ++open, kErrorSuccess;
   }
-  RegStatus RegQueryValueExA(RegHandle, const char*, std::uint32_t*, std::uint32_t*, std::uint8_t*,
-                             std::uint32_t*) override {
-    return kErrorAccessDenied;
+  RegStatus RegCreateKeyA(RegHandle hive, const char* path, RegHandle* key) override {
+    return RegOpenKeyA(hive, path, key);
+  }
+  RegStatus RegCloseKey(RegHandle key) override { return open -= key == 1, kErrorSuccess; }
+  RegStatus RegQueryValueExA(RegHandle, const char* name, std::uint32_t*, std::uint32_t*,
+                             std::uint8_t* data, std::uint32_t* size) override {
+    *size = name == std::string_view("Huge") ? 0xFFFFFFFF : 8;
+    return data ? kErrorAccessDenied : kErrorSuccess;
   }
   // Keeps the bytes it was given.
   RegStatus RegSetValueExA(RegHandle, const char*, std::uint32_t, std::uint32_t,
@@ -184,7 +192,6 @@ struct StubRegistry : modRegistry {
     return kErrorAccessDenied;
   }
   RegStatus RegDeleteValueA(RegHandle, const char*) override { return kErrorAccessDenied; }
-  RegStatus RegCloseKey(RegHandle) override { return kErrorSuccess; }
   RegStatus RegDeleteKeyA(RegHandle, const char*) override { return kErrorAccessDenied; }
   RegStatus RegEnumKeyExA(RegHandle, std::uint32_t, char*, std::uint32_t*, std::uint32_t*, char*,
                           std::uint32_t*, void*) override {
@@ -205,8 +212,9 @@ struct StubRegistry : modRegistry {
   std::string AnsiFromUtf8(std::string_view text) override { return std::string(text); }
   std::string Utf8FromAnsi(std::string_view bytes) override { return std::string(bytes); }
 
-  std::vector<std::string> shell;
+  int open = 0;
   std::string written;
+  std::vector<std::string> shell;
 };
 
 }  // namespace plumeroll::testing

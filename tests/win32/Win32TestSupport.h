@@ -128,37 +128,37 @@ inline Bitmap Screen(const RECT& place) {
   return shown;
 }
 
-// A text value of a key of the current user's, or nothing; and the same written or deleted.
-inline std::optional<std::wstring> UserValue(const std::wstring& key, const wchar_t* name) {
+// A text value of a key (of the current user's unless said), or nothing; and the same written or
+// deleted.
+inline std::optional<std::wstring> UserValue(const std::wstring& key, const wchar_t* name,
+                                             HKEY root = HKEY_CURRENT_USER) {
   wchar_t value[2048] = {};
   DWORD size = sizeof value - sizeof(wchar_t);
-  if (::SHGetValueW(HKEY_CURRENT_USER, key.c_str(), name, nullptr, value, &size)) return {};
+  if (::SHGetValueW(root, key.c_str(), name, nullptr, value, &size)) return {};
   return value;
 }
 inline void SetUserValue(const std::wstring& key, const wchar_t* name,
-                         const std::optional<std::wstring>& value) {
-  if (!value) ::SHDeleteValueW(HKEY_CURRENT_USER, key.c_str(), name);
+                         const std::optional<std::wstring>& value, HKEY root = HKEY_CURRENT_USER) {
+  if (!value) ::SHDeleteValueW(root, key.c_str(), name);
   if (value) {
-    ::SHSetValueW(HKEY_CURRENT_USER, key.c_str(), name, REG_SZ, value->c_str(),
+    ::SHSetValueW(root, key.c_str(), name, REG_SZ, value->c_str(),
                   static_cast<DWORD>((value->size() + 1) * sizeof(wchar_t)));
   }
 }
 
-// The values of the toolbar key that the program reads or writes, put back as they were when
-// the guard goes, whatever the test did meanwhile: the tests run on the machine of whoever runs
-// them.
-class ToolbarKeyGuard {
- public:
-  static constexpr const wchar_t* kKey = L"Software\\Microsoft\\Internet Explorer\\Toolbar";
-  static constexpr const wchar_t* kValues[] = {L"BackBitmap", L"BackBitmapOriginal",
-                                               L"BackBitmapIE5"};
-  ~ToolbarKeyGuard() {
-    for (std::size_t i = 0; i < std::size(kValues); ++i) SetUserValue(kKey, kValues[i], saved_[i]);
+// Values of keys, each put back as it was when the guard goes, whatever the test did meanwhile:
+// the tests run on the machine of whoever runs them.
+struct SavedValues {
+  struct Value {
+    HKEY root;
+    std::wstring key;
+    const wchar_t* name;  // null: the key's default value
+    std::optional<std::wstring> saved = UserValue(key, name, root);
+  };
+  ~SavedValues() {
+    for (const Value& value : values) SetUserValue(value.key, value.name, value.saved, value.root);
   }
-
- private:
-  std::optional<std::wstring> saved_[3] = {UserValue(kKey, kValues[0]), UserValue(kKey, kValues[1]),
-                                           UserValue(kKey, kValues[2])};
+  std::vector<Value> values;
 };
 
 }  // namespace plumeroll::testing
