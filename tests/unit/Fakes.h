@@ -39,7 +39,8 @@ struct FakeControl : Control {
 using Colours = std::vector<std::uint32_t>;  // 0xRRGGBB, top row first
 
 // A picture of the given colours, given as 32-bit rows, bottom row first, in bands of at most
-// `most` rows; reading it fails with `failure`, when there is one.
+// two rows, so that every stretch meets rows within a band and across bands; reading it fails
+// with `failure`, when there is one.
 struct FakePicture final : Picture {
   FakePicture(int w, int h, Colours colours) : width(w), height(h), rgb(std::move(colours)) {}
   int Width() const override { return width; }
@@ -47,7 +48,7 @@ struct FakePicture final : Picture {
   Result<void> ForEachBand(int rows, const BandUse& use) const override {
     if (failure) return *failure;
     for (int given = 0; given < height;) {
-      const int band = std::min({rows, most, height - given});
+      const int band = std::min({rows, 2, height - given});
       const std::uint32_t* lowest = &rgb[(height - 1 - given) * width];
       given += band;
       const Result<void> used =
@@ -58,7 +59,6 @@ struct FakePicture final : Picture {
   }
   int width, height;
   Colours rgb;
-  int most = 1 << 30;
   std::optional<Failure> failure;
 };
 
