@@ -160,10 +160,17 @@ const Shown kAboutControls[] = {
     {L"Button", L"Ouwm", 1260, 1440, 1215, 495},
 };
 
-// Every control of the window where the documentation places it, as it says, and no other; and
-// the window's client area (its height, when given). Texts and colours are looked at on the
-// screen.
-void ExpectLayout(HWND window, std::span<const Shown> controls, int width, int height) {
+// Every control of the window where the documentation places it, as it says, and no other; the
+// window's client area (its height, when given) and its frame: the minimise and maximise buttons
+// and the sizing border that it has, and whether it has a dialog frame and a taskbar button.
+// Texts and colours are looked at on the screen.
+using Frame = std::pair<LONG_PTR, LONG_PTR>;
+void ExpectLayout(HWND window, std::span<const Shown> controls, int width, int height,
+                  Frame frame) {
+  const auto bits = [&](int which, LONG_PTR of) { return ::GetWindowLongPtrW(window, which) & of; };
+  EXPECT_EQ(Frame(bits(GWL_STYLE, WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME),
+                  bits(GWL_EXSTYLE, WS_EX_DLGMODALFRAME | WS_EX_APPWINDOW)),
+            frame);
   RECT client{};
   ::GetClientRect(window, &client);
   EXPECT_EQ(client.right, Pixels(width, LOGPIXELSX));
@@ -249,7 +256,7 @@ TEST(Journey, FromNothingToAPictureResizedAndRemoved) {
   const auto button = [&](const wchar_t* text) { return Child(main, L"Button", text); };
   const HWND image = Child(main, L"PlumerollImageBox", nullptr);
   Shot(main, L"startup-placeholder");
-  ExpectLayout(main, kMainControls, 4710, 0);
+  ExpectLayout(main, kMainControls, 4710, 0, {WS_MINIMIZEBOX, WS_EX_APPWINDOW});
   using Order = std::vector<std::wstring>;
   EXPECT_EQ(Place(main).bottom - Place(main).top, Pixels(2600, LOGPIXELSY)) << "collapsed";
   EXPECT_EQ(Text(Focused(main)), L"Changer le fond");
@@ -341,7 +348,7 @@ TEST(Journey, FromNothingToAPictureResizedAndRemoved) {
   Key(VK_ESCAPE);
   Shot(main, L"about-over-main");
   EXPECT_TRUE(::IsWindow(about)) << "Escape closed it";
-  ExpectLayout(about, kAboutControls, 3735, 2070);
+  ExpectLayout(about, kAboutControls, 3735, 2070, {0, WS_EX_DLGMODALFRAME});
   // Under Wine, a command that writes what it was given to E2E_LINKS stands in for the programs
   // of mailto and http, then they are put back. On Windows, where this would replace the user's
   // own mail program and browser, the links are not clicked.

@@ -263,7 +263,7 @@ TEST(ProgramTest, RegressionAnErrorOfAnyKindEndsTheProgramWithAMessageAndAFailur
   EXPECT_EQ(RunProgram(platform, reg), 0);
   const std::pair<std::function<void()>, const char*> errors[] = {
       {[] {
-         throw PlatformError({"CreateWindowExW", 1407});
+         throw PlatformError(Failure{"CreateWindowExW", 1407});
        },
        "CreateWindowExW, code 1407"},
       {[] { throw std::bad_alloc(); }, "bad_alloc"},

@@ -1,6 +1,5 @@
 // What of the program's windows only the program itself can see, in its own process: the font
 // that the placeholder asks for, and the event loop.
-#include "about/frmAbout.h"
 #include "mainwindow/frmIE_layout.h"
 #include "platform/Win32Form.h"
 #include "platform/Win32Platform.h"
@@ -29,20 +28,6 @@ TEST_F(FormTest, QueDalleIsInBoldMsSansSerifOf18Points) {
                sizeof font, &font);
   EXPECT_EQ(std::wstring(font.lfFaceName), L"MS Sans Serif");
   EXPECT_EQ(Size(font.lfHeight, font.lfWeight), Size(-Pixels(18 * 20, LOGPIXELSY), 700));
-}
-
-// The main window has a minimize button, no maximize button and no sizing border, and is shown in
-// the taskbar; the About window has a dialog frame and none of those buttons.
-TEST_F(FormTest, TheMainWindowCanBeMinimisedTheAboutWindowIsADialog) {
-  using Styles = std::pair<LONG_PTR, LONG_PTR>;  // style, extended style
-  const auto frame = [](const Form& form) {
-    const HWND window = reinterpret_cast<HWND>(form.hWnd());
-    return Styles(
-        ::GetWindowLongPtrW(window, GWL_STYLE) & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME),
-        ::GetWindowLongPtrW(window, GWL_EXSTYLE) & (WS_EX_DLGMODALFRAME | WS_EX_APPWINDOW));
-  };
-  EXPECT_EQ(frame(*main), Styles(WS_MINIMIZEBOX, WS_EX_APPWINDOW));
-  EXPECT_EQ(frame(*platform.CreateForm(kfrmAboutLayout, events)), Styles(0, WS_EX_DLGMODALFRAME));
 }
 
 // The event loop runs until the main window goes; an exception that a handler lets out leaves
