@@ -42,6 +42,27 @@ TEST_F(RealRegistry, ValuesReadBackAsWrittenUpToTheirFirstNulInAnyLetterCaseOfTh
   EXPECT_EQ(ops.ReadKeyValue(kRoot, "NoNul"), "whole");
 }
 
+// The names of a key's sub-keys, as the system lists them.
+Strings SubKeys(HKEY key) {
+  Strings names;
+  char name[256];
+  for (DWORD i = 0, size = sizeof name;
+       ::RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+       ++i, size = sizeof name) {
+    names.push_back(name);
+  }
+  return names;
+}
+
+// Each hive that a path names is the system's hive of that name, whose sub-keys it lists.
+TEST_F(RealRegistry, APathNamesItsHive) {
+  for (const auto& [name, hive] : {std::pair{"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
+                                   {"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
+                                   {"HKEY_USERS", HKEY_USERS}}) {
+    EXPECT_EQ(ops.ReadSubFolders(name), SubKeys(hive)) << name;
+  }
+}
+
 // The operations on keys and their listings.
 TEST_F(RealRegistry, ListingsGiveTrimmedNamesAndDeletionsTakeWhatThePathNames) {
   EXPECT_EQ(ops.CountFolders(kRoot), -1.0) << "no key, no sub-key";
