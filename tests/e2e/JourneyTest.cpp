@@ -122,7 +122,7 @@ Bitmap Pattern(int width, int height, std::uint32_t seed) {
 
 const wchar_t kToolbar[] = L"Software\\Microsoft\\Internet Explorer\\Toolbar";
 std::wstring ToolbarValue(const wchar_t* name) {
-  return UserValue(kToolbar, name).value_or(L"(none)");
+  return KeyValue(kToolbar, name).value_or(L"(none)");
 }
 
 // A control as the user must see it: its kind, text and place in twips; whether it takes input,
@@ -241,8 +241,8 @@ TEST(Journey, FromNothingToAPictureResizedAndRemoved) {
   const SavedValues toolbar{{{HKEY_CURRENT_USER, kToolbar, L"BackBitmap"},
                              {HKEY_CURRENT_USER, kToolbar, L"BackBitmapOriginal"},
                              {HKEY_CURRENT_USER, kToolbar, L"BackBitmapIE5"}}};
-  for (const auto& value : toolbar.values) SetUserValue(kToolbar, value.name, {});
-  SetUserValue(kToolbar, L"BackBitmapIE5", L"C:\\ie5.bmp");  // for Internet Explorer 5 and 6
+  for (const auto& value : toolbar.values) SetKeyValue(kToolbar, value.name, {});
+  SetKeyValue(kToolbar, L"BackBitmapIE5", L"C:\\ie5.bmp");  // for Internet Explorer 5 and 6
   const fs::path folder = fs::path(Env(L"E2E_PROGRAM")).parent_path();
   // Two pictures of exactly the image box's size, which then shows each pixel as it is.
   const int width = Pixels(4455, LOGPIXELSX), height = Pixels(735, LOGPIXELSY);
@@ -356,7 +356,7 @@ TEST(Journey, FromNothingToAPictureResizedAndRemoved) {
     const SavedValues commands{{{HKEY_CLASSES_ROOT, L"mailto\\shell\\open\\command", nullptr},
                                 {HKEY_CLASSES_ROOT, L"http\\shell\\open\\command", nullptr}}};
     for (const auto& [root, key, name, saved] : commands.values)
-      SetUserValue(key, name, L"cmd.exe /c echo %1>>" + Env(L"E2E_LINKS"), root);
+      SetKeyValue(key, name, L"cmd.exe /c echo %1>>" + Env(L"E2E_LINKS"), root);
     std::string opened;
     for (const auto& [label, target] :
          {std::pair{L"qel@plumeroll.example", "mailto:qel@plumeroll.example"},

@@ -32,7 +32,7 @@ struct RealRegistry : ::testing::Test {
 // come back from it as they went.
 TEST_F(RealRegistry, ValuesReadBackAsWrittenUpToTheirFirstNulInAnyLetterCaseOfTheKey) {
   ops.WriteKeyValue(kRoot + "\\Café\\L'Haÿ", "Clé", "Noël à Château.bmp");
-  EXPECT_EQ(UserValue(kKey + std::wstring(L"\\CAF\u00C9\\L'HA\u00FF"), L"Cl\u00E9"),
+  EXPECT_EQ(KeyValue(kKey + std::wstring(L"\\CAF\u00C9\\L'HA\u00FF"), L"Cl\u00E9"),
             L"No\u00EBl \u00E0 Ch\u00E2teau.bmp");
   EXPECT_EQ(ops.ReadKeyValue(kRoot + "\\café\\l'haÿ", "Clé"), "Noël à Château.bmp");
   EXPECT_EQ(ops.ReadSubFolders(kRoot), Strings{"CAFÉ"}) << "keys are made upper-cased";

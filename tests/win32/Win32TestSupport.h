@@ -130,15 +130,15 @@ inline Bitmap Screen(const RECT& place) {
 
 // A text value of a key (of the current user's unless said), or nothing; and the same written or
 // deleted.
-inline std::optional<std::wstring> UserValue(const std::wstring& key, const wchar_t* name,
-                                             HKEY root = HKEY_CURRENT_USER) {
+inline std::optional<std::wstring> KeyValue(const std::wstring& key, const wchar_t* name,
+                                            HKEY root = HKEY_CURRENT_USER) {
   wchar_t value[2048] = {};
   DWORD size = sizeof value - sizeof(wchar_t);
   if (::SHGetValueW(root, key.c_str(), name, nullptr, value, &size)) return {};
   return value;
 }
-inline void SetUserValue(const std::wstring& key, const wchar_t* name,
-                         const std::optional<std::wstring>& value, HKEY root = HKEY_CURRENT_USER) {
+inline void SetKeyValue(const std::wstring& key, const wchar_t* name,
+                        const std::optional<std::wstring>& value, HKEY root = HKEY_CURRENT_USER) {
   if (!value) ::SHDeleteValueW(root, key.c_str(), name);
   if (value) {
     ::SHSetValueW(root, key.c_str(), name, REG_SZ, value->c_str(),
@@ -153,10 +153,10 @@ struct SavedValues {
     HKEY root;
     std::wstring key;
     const wchar_t* name;  // null: the key's default value
-    std::optional<std::wstring> saved = UserValue(key, name, root);
+    std::optional<std::wstring> saved = KeyValue(key, name, root);
   };
   ~SavedValues() {
-    for (const Value& value : values) SetUserValue(value.key, value.name, value.saved, value.root);
+    for (const Value& value : values) SetKeyValue(value.key, value.name, value.saved, value.root);
   }
   std::vector<Value> values;
 };
