@@ -42,9 +42,10 @@ void Activate(HWND top) {
 // pointer was may move it meanwhile.
 void Click(HWND control) {
   Activate(::GetAncestor(control, GA_ROOT));
-  const RECT place = Place(control);
-  const POINT middle{(place.left + place.right) / 2, (place.top + place.bottom) / 2};
-  WaitFor([&] {
+  POINT middle{};
+  WaitFor([&] {  // where the control is by then: a window may still be moving into its place
+    const RECT place = Place(control);
+    middle = {(place.left + place.right) / 2, (place.top + place.bottom) / 2};
     const HWND under = ::WindowFromPoint(middle);
     return under == control || ::IsChild(control, under);
   });
