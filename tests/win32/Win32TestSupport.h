@@ -26,7 +26,6 @@ namespace plumeroll::testing {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using Size = std::pair<int, int>;
 using Box = std::tuple<int, int, int, int>;
 
 inline std::string ReadBytes(const fs::path& path) {
@@ -139,11 +138,9 @@ inline std::optional<std::wstring> KeyValue(const std::wstring& key, const wchar
 }
 inline void SetKeyValue(const std::wstring& key, const wchar_t* name,
                         const std::optional<std::wstring>& value, HKEY root = HKEY_CURRENT_USER) {
-  if (!value) ::SHDeleteValueW(root, key.c_str(), name);
-  if (value) {
-    ::SHSetValueW(root, key.c_str(), name, REG_SZ, value->c_str(),
-                  static_cast<DWORD>((value->size() + 1) * sizeof(wchar_t)));
-  }
+  value ? ::SHSetValueW(root, key.c_str(), name, REG_SZ, value->c_str(),
+                        static_cast<DWORD>((value->size() + 1) * sizeof(wchar_t)))
+        : ::SHDeleteValueW(root, key.c_str(), name);
 }
 
 // Values of keys, each put back as it was when the guard goes, whatever the test did meanwhile:
