@@ -80,8 +80,6 @@ inline std::optional<Colours> ColoursOf(const Picture& picture, int rows = 7) {
   return colours;
 }
 
-using Message = std::tuple<std::string, int, std::string>;  // prompt, buttons, title
-
 struct FakePlatform : Platform {
   // A window whose controls keep their state; its height and showing are the real window's.
   struct Form : plumeroll::Form {
@@ -97,14 +95,13 @@ struct FakePlatform : Platform {
     std::intptr_t hWnd() const override { return handle; }
     void Show() override {}
     void ShowModal() override { platform.while_modal(*this); }
-    void Unload() override { loaded = false; }
+    void Unload() override {}
     void Click(std::string_view name) { events.Click(name, kNoIndex); }
 
     FormEvents& events;
     FakePlatform& platform;
     const std::intptr_t handle = ++platform.created;  // 1 for the first window made, and so on
     std::map<std::string, FakeControl, std::less<>> controls;
-    bool loaded = true;
   };
 
   std::unique_ptr<plumeroll::Form> CreateForm(const FormLayout& layout,
@@ -161,7 +158,7 @@ struct FakePlatform : Platform {
   // What happened.
   std::vector<Form*> forms;  // those that exist, in the order they were created
   int created = 0;           // windows made so far
-  std::vector<Message> messages;
+  std::vector<std::tuple<std::string, int, std::string>> messages;  // prompt, buttons, title
   CommonDialog dialog;  // the last one shown
   std::string files;    // each saved: its path, "WxH of" and the blue of its pixels
 };
