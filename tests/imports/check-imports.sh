@@ -15,7 +15,6 @@ imports=$("$objdump" -p "$exe" | awk '
   dll != "" && $1 ~ /^[0-9a-f]+$/ && NF == 3 { print dll, $3 }' | sort -u)
 allowed=$( (grep -v -e '^#' -e '^$' "$list" || true) | sort -u)
 
-echo "$(basename "$exe"): $(wc -l <<<"$imports") imports from $(cut -d' ' -f1 <<<"$imports" | sort -u | tr '\n' ' ')"
 unlisted=$(comm -23 <(echo "$imports") <(echo "$allowed"))
 gone=$(comm -13 <(echo "$imports") <(echo "$allowed"))
 [ -z "$unlisted" ] || printf 'not in %s (check that Windows XP SP3 has them):\n%s\n' "$list" "$unlisted"
