@@ -56,6 +56,7 @@ TEST_F(RealRegistry, APathNamesItsHive) {
 // The operations on keys and their listings.
 TEST_F(RealRegistry, ListingsGiveTrimmedNamesAndDeletionsTakeWhatThePathNames) {
   EXPECT_EQ(ops.QueryKeyValue(kRoot, "x").status, kErrorFileNotFound) << "no key, no value";
+  EXPECT_EQ(::SHDeleteKeyW(HKEY_CURRENT_USER, kKey), ERROR_FILE_NOT_FOUND) << "made by a reading";
   ops.WriteKeyValue(kRoot + "\\One\\Child", "x", "x");
   ops.WriteKeyValue(kRoot + "\\Other", "x", "x");
   EXPECT_EQ(ops.ReadSubFolders(kRoot), (Strings{"ONE", "OTHER"}));
