@@ -429,6 +429,27 @@ FAULTS = [
     ("main-dialog-frame", "mainwindow/frmIE_layout.cpp",
      '"Qel : Plumeroll", BorderStyle::FixedSingle,', '"Qel : Plumeroll", BorderStyle::FixedDialog,',
      "the main window given a dialog frame: no minimize button, no taskbar button"),
+    # A sixth set, the same way; the first of it no layer caught until a reading of a missing key
+    # was checked to leave it missing.
+    ("open-creates", "registry/RegistryOperations.cpp",
+     "opened = api.RegOpenKeyA(hive, sub_key.c_str(), &key);",
+     "opened = api.RegCreateKeyA(hive, sub_key.c_str(), &key);",
+     "reading, deleting and listing a missing key creating it"),
+    ("change-stays-enabled", "mainwindow/frmIE.cpp", 'control("cmdChange").SetEnabled(false);',
+     'control("cmdChange").SetEnabled(true);', '"Changer le fond" left enabled once expanded'),
+    ("removed-caption", "mainwindow/frmIE.cpp", 'placeholder.SetText("Ouwm ? =(");',
+     'placeholder.SetText("QUE DALLE");', '"QUE DALLE" rather than "Ouwm ? =(" after a removal'),
+    ("absent-as-unreadable", "mainwindow/frmIE.cpp",
+     "if (read.status == kErrorFileNotFound) return std::string();",
+     "if (read.status == kErrorFileNotFound) return std::nullopt;",
+     "an absent toolbar value taken as one the registry will not give"),
+    ("scale-every-digit", "platform/Numeric.cpp", "if (separator) --number.scale;",
+     "if (!separator) --number.scale;", "the digits before the decimal separator scaled down"),
+    ("bmp-top-down", "platform/Bmp.cpp", "Put32(info + 8, static_cast<std::uint32_t>(height));",
+     "Put32(info + 8, static_cast<std::uint32_t>(-height));",
+     "resized.bmp declaring its bottom-up rows top-down: upside down"),
+    ("red-from-blue", "platform/Resample.cpp", "red += weight[k] * pixel[2];",
+     "red += weight[k] * pixel[0];", "the stretch taking red from the blue byte"),
 ]
 
 LAYERS = [
