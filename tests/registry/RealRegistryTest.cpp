@@ -55,6 +55,7 @@ TEST_F(RealRegistry, APathNamesItsHive) {
 
 // The operations on keys and their listings.
 TEST_F(RealRegistry, ListingsGiveTrimmedNamesAndDeletionsTakeWhatThePathNames) {
+  EXPECT_EQ(ops.CountFolders(kRoot), -1.0) << "no key, no sub-key";
   EXPECT_EQ(ops.QueryKeyValue(kRoot, "x").status, kErrorFileNotFound) << "no key, no value";
   EXPECT_EQ(::SHDeleteKeyW(HKEY_CURRENT_USER, kKey), ERROR_FILE_NOT_FOUND) << "made by a reading";
   ops.WriteKeyValue(kRoot + "\\One\\Child", "x", "x");

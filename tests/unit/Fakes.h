@@ -144,7 +144,6 @@ struct FakePlatform : Platform {
   void AddPicture(const std::string& path) {
     pictures[path] = std::make_shared<FakePicture>(40, 30, Colours(40 * 30, path[0]));
   }
-  Form& form() { return *forms.at(0); }
 
   // Scripted answers.
   std::map<std::string, std::shared_ptr<FakePicture>> pictures;
@@ -158,9 +157,10 @@ struct FakePlatform : Platform {
   // What happened.
   std::vector<Form*> forms;  // those that exist, in the order they were created
   int created = 0;           // windows made so far
-  std::vector<std::tuple<std::string, int, std::string>> messages;  // prompt, buttons, title
-  CommonDialog dialog;  // the last one shown
-  std::string files;    // each saved: its path, "WxH of" and the blue of its pixels
+  CommonDialog dialog;       // the last one shown
+  std::string files;         // each saved: its path, "WxH of" and the blue of its pixels
+  // Each message box: its prompt, buttons and title.
+  std::vector<std::tuple<std::string, int, std::string>> messages;
 };
 using FakeForm = FakePlatform::Form;
 

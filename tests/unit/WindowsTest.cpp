@@ -70,7 +70,7 @@ struct Scene {
     if (!start) form().Click("cmdChange");
     window.refused = {refused};
   }
-  FakeForm& form() { return platform.form(); }
+  FakeForm& form() { return *platform.forms.at(0); }  // the main window
   // The three values, as the constructor takes them.
   std::string Values() {
     std::string values;
