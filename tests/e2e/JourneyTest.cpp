@@ -333,6 +333,7 @@ TEST(Journey, FromNothingToAPictureResizedAndRemoved) {
   EXPECT_TRUE(ReadBytes(folder / "resized.bmp") == BmpFile(first)) << "not the picture's own file";
 
   Click(button(L"Niquer le fond"));
+  Shot(main, L"expanded-removed");
 
   Click(button(L"?"));
   const HWND about = Window(L"A propos...");

@@ -46,8 +46,7 @@ TEST_F(RealRegistry, APathNamesItsHive) {
   for (const auto& [hive, only_there] : {std::pair{"HKEY_CLASSES_ROOT", "CLSID"},
                                          {"HKEY_LOCAL_MACHINE", "Hardware"},
                                          {"HKEY_USERS", ".Default"}}) {
-    const Strings listed = ops.ReadSubFolders(hive);
-    EXPECT_TRUE(std::ranges::any_of(listed, [&](const std::string& name) {
+    EXPECT_TRUE(std::ranges::any_of(ops.ReadSubFolders(hive), [&](const std::string& name) {
       return _stricmp(name.c_str(), only_there) == 0;
     })) << hive;
   }
